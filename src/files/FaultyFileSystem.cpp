@@ -1,0 +1,84 @@
+#include "files/FaultyFileSystem.h"
+
+#include <fnmatch.h>
+
+namespace mirel {
+
+void TFaultyFileSystem::FailOn(TFsOp op, StringView pattern, int error) {
+  MIREL_ASSERT(!pattern.empty());
+  rules_.push_back(Rule{op, ToUtf8(pattern), 0, error});
+}
+
+void TFaultyFileSystem::FailOnCall(TFsOp op, int n, int error) {
+  MIREL_ASSERT(n > 0);
+  rules_.push_back(Rule{op, std::string(), n, error});
+}
+
+int TFaultyFileSystem::Check(TFsOp op, const String& path, const String& target) {
+  const int call = ++counts_[static_cast<size_t>(op)];
+  int error = 0;
+  for (const Rule& rule : rules_) {
+    if (rule.op != op) continue;
+    bool hit;
+    if (rule.call > 0) {
+      hit = rule.call == call;
+    } else {
+      hit = ::fnmatch(rule.pattern.c_str(), ToUtf8(path).c_str(), 0) == 0 ||
+            (!target.empty() && ::fnmatch(rule.pattern.c_str(), ToUtf8(target).c_str(), 0) == 0);
+    }
+    if (hit) {
+      error = rule.error;
+      break;
+    }
+  }
+  journal_.push_back(TCall{op, path, target, error != 0});
+  return error;
+}
+
+TFsResult TFaultyFileSystem::ListFolder(const String& folder, std::vector<TFolderEntry>& entries) {
+  if (const int e = Check(TFsOp::opList, folder)) {
+    entries.clear();
+    return TFsResult::Fail(e);
+  }
+  return inner_.ListFolder(folder, entries);
+}
+
+TFsResult TFaultyFileSystem::ReadFile(const String& path, std::string& contents) {
+  if (const int e = Check(TFsOp::opRead, path)) {
+    contents.clear();
+    return TFsResult::Fail(e);
+  }
+  return inner_.ReadFile(path, contents);
+}
+
+TFsResult TFaultyFileSystem::WriteFile(const String& path, std::string_view contents) {
+  if (const int e = Check(TFsOp::opWrite, path)) return TFsResult::Fail(e);
+  return inner_.WriteFile(path, contents);
+}
+
+TFsResult TFaultyFileSystem::CopyFile(const String& from, const String& to, bool overwrite) {
+  if (const int e = Check(TFsOp::opCopy, from, to)) return TFsResult::Fail(e);
+  return inner_.CopyFile(from, to, overwrite);
+}
+
+TFsResult TFaultyFileSystem::CreateFolder(const String& path, unsigned mode) {
+  if (const int e = Check(TFsOp::opCreateFolder, path)) return TFsResult::Fail(e);
+  return inner_.CreateFolder(path, mode);
+}
+
+TFsResult TFaultyFileSystem::Rename(const String& from, const String& to) {
+  if (const int e = Check(TFsOp::opRename, from, to)) return TFsResult::Fail(e);
+  return inner_.Rename(from, to);
+}
+
+TFsResult TFaultyFileSystem::DeleteFile(const String& path) {
+  if (const int e = Check(TFsOp::opDelete, path)) return TFsResult::Fail(e);
+  return inner_.DeleteFile(path);
+}
+
+TFsResult TFaultyFileSystem::RemoveFolder(const String& path) {
+  if (const int e = Check(TFsOp::opRemove, path)) return TFsResult::Fail(e);
+  return inner_.RemoveFolder(path);
+}
+
+}  // namespace mirel

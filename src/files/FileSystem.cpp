@@ -1,0 +1,320 @@
+#include "files/FileSystem.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <system_error>
+
+namespace mirel {
+
+bool TFsResult::AlreadyExists() const { return error_ == EEXIST; }
+
+String TFsResult::Message() const {
+  if (error_ == 0) return String();
+  if (error_ < 0) return U("Operation failed");
+  return FromUtf8(std::error_code(error_, std::generic_category()).message());
+}
+
+namespace {
+
+TFileKind KindOf(mode_t mode) {
+  if (S_ISREG(mode)) return TFileKind::fkFile;
+  if (S_ISDIR(mode)) return TFileKind::fkFolder;
+  if (S_ISLNK(mode)) return TFileKind::fkSymlink;
+  return TFileKind::fkOther;
+}
+
+TFileStat FromStat(const struct stat& st) {
+  TFileStat r;
+  r.kind = KindOf(st.st_mode);
+  r.size = static_cast<uint64_t>(st.st_size);
+  r.mode = static_cast<unsigned>(st.st_mode & 07777);
+  return r;
+}
+
+// Closes a descriptor when it goes out of scope, unless released.
+class FdGuard {
+ public:
+  explicit FdGuard(int fd) : fd_(fd) {}
+  ~FdGuard() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FdGuard(const FdGuard&) = delete;
+  FdGuard& operator=(const FdGuard&) = delete;
+  int get() const { return fd_; }
+  // Closes now and reports the error close(2) gave (data not written back).
+  int CloseChecked() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0 ? 0 : errno;
+  }
+
+ private:
+  int fd_;
+};
+
+int WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return 0;
+}
+
+std::string DirName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file a write to path really replaces: the target of a symbolic link,
+// so that replacing a linked file keeps the link.
+int ResolveTarget(const std::string& path, std::string& target) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
+                                                     &std::free);
+    if (!real) return errno;
+    target = real.get();
+    return 0;
+  }
+  target = path;
+  return 0;
+}
+
+// Moves from to to unless something named to appeared meanwhile (EEXIST).
+int RenameNoReplace(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  // The file system cannot rename without replacing; a hard link can.
+  if (::link(from.c_str(), to.c_str()) != 0) return errno;
+  ::unlink(from.c_str());
+  return 0;
+}
+
+// Writes a new version of target through fill (which gets the descriptor of a
+// fresh file beside it and returns 0 or an errno), then renames it over
+// target. newMode is used when target does not exist yet.
+int AtomicReplace(const std::string& target, unsigned newMode, bool overwrite,
+                  const std::function<int(int)>& fill) {
+  struct stat old;
+  const bool exists = ::stat(target.c_str(), &old) == 0;
+  if (exists) {
+    if (!overwrite) return EEXIST;
+    if (S_ISDIR(old.st_mode)) return EISDIR;
+    if (!S_ISREG(old.st_mode)) return EINVAL;
+  }
+
+  static std::atomic<unsigned> serial{0};
+  const std::string dir = DirName(target);
+  // Keep the temporary name within NAME_MAX whatever the length of the base.
+  const std::string base = BaseName(target).substr(0, 200);
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temp = (dir == "/" ? std::string() : dir) + "/.~" + base + "." +
+           std::to_string(::getpid()) + "-" + std::to_string(serial++) + ".tmp";
+    // A new file takes newMode less the umask, as open(2) applies it; a
+    // replacement starts private and gets the old bits below.
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                exists ? 0600 : static_cast<mode_t>(newMode & 07777));
+    if (fd < 0 && errno != EEXIST) return errno;
+  }
+  if (fd < 0) return EEXIST;
+  FdGuard guard(fd);
+
+  int err = 0;
+  if (exists) {
+    // Owner first: changing it may clear set-id bits that the mode restores.
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+      // Only the superuser may give a file away; the bits still carry over.
+    }
+    if (::fchmod(fd, old.st_mode & 07777) != 0) err = errno;
+  }
+  if (err == 0) err = fill(fd);
+  if (err == 0 && ::fsync(fd) != 0) err = errno;
+  if (err == 0) err = guard.CloseChecked();
+  if (err == 0) err = overwrite ? (::rename(temp.c_str(), target.c_str()) == 0 ? 0 : errno)
+                                : RenameNoReplace(temp, target);
+  if (err != 0) ::unlink(temp.c_str());
+  return err;
+}
+
+class PosixFileSystem final : public TFileSystem {
+ public:
+  TFileStat Stat(const String& path) override {
+    struct stat st;
+    if (::stat(ToUtf8(path).c_str(), &st) != 0) return TFileStat();
+    return FromStat(st);
+  }
+
+  TFileStat LinkStat(const String& path) override {
+    struct stat st;
+    if (::lstat(ToUtf8(path).c_str(), &st) != 0) return TFileStat();
+    return FromStat(st);
+  }
+
+  TFsResult ListFolder(const String& folder, std::vector<TFolderEntry>& entries) override {
+    entries.clear();
+    DIR* dir = ::opendir(ToUtf8(folder).c_str());
+    if (!dir) return TFsResult::Fail(errno);
+    struct DirCloser {
+      void operator()(DIR* d) const { ::closedir(d); }
+    };
+    std::unique_ptr<DIR, DirCloser> guard(dir);
+    for (;;) {
+      errno = 0;
+      const dirent* e = ::readdir(dir);
+      if (!e) {
+        if (errno != 0) {
+          const int err = errno;
+          entries.clear();
+          return TFsResult::Fail(err);
+        }
+        break;
+      }
+      const std::string_view name(e->d_name);
+      if (name == "." || name == "..") continue;
+      TFolderEntry entry;
+      entry.name = FromUtf8(name);
+      switch (e->d_type) {
+        case DT_REG: entry.kind = TFileKind::fkFile; break;
+        case DT_DIR: entry.kind = TFileKind::fkFolder; break;
+        case DT_LNK: entry.kind = TFileKind::fkSymlink; break;
+        default: {
+          // Some file systems do not fill d_type; ask for the entry itself.
+          struct stat st;
+          if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+            entry.kind = KindOf(st.st_mode);
+          else
+            entry.kind = e->d_type == DT_UNKNOWN ? TFileKind::fkNone : TFileKind::fkOther;
+        }
+      }
+      entries.push_back(std::move(entry));
+    }
+    return TFsResult::Ok();
+  }
+
+  TFsResult ReadFile(const String& path, std::string& contents) override {
+    contents.clear();
+    const int fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return TFsResult::Fail(errno);
+    FdGuard guard(fd);
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return TFsResult::Fail(errno);
+    if (S_ISDIR(st.st_mode)) return TFsResult::Fail(EISDIR);
+    std::string data;
+    if (st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return TFsResult::Fail(errno);
+      }
+      if (n == 0) break;
+      data.append(buffer, static_cast<size_t>(n));
+    }
+    contents = std::move(data);
+    return TFsResult::Ok();
+  }
+
+  TFsResult WriteFile(const String& path, std::string_view contents) override {
+    std::string target;
+    if (const int err = ResolveTarget(ToUtf8(path), target)) return TFsResult::Fail(err);
+    return TFsResult::Fail(AtomicReplace(target, 0666, true, [&](int fd) {
+      return WriteAll(fd, contents.data(), contents.size());
+    }));
+  }
+
+  TFsResult CopyFile(const String& from, const String& to, bool overwrite) override {
+    const int in = ::open(ToUtf8(from).c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return TFsResult::Fail(errno);
+    FdGuard guard(in);
+    struct stat st;
+    if (::fstat(in, &st) != 0) return TFsResult::Fail(errno);
+    if (S_ISDIR(st.st_mode)) return TFsResult::Fail(EISDIR);
+    if (!S_ISREG(st.st_mode)) return TFsResult::Fail(EINVAL);
+    std::string target;
+    if (const int err = ResolveTarget(ToUtf8(to), target)) return TFsResult::Fail(err);
+    return TFsResult::Fail(
+        AtomicReplace(target, static_cast<unsigned>(st.st_mode & 07777), overwrite, [&](int out) {
+          char buffer[65536];
+          for (;;) {
+            const ssize_t n = ::read(in, buffer, sizeof buffer);
+            if (n < 0) {
+              if (errno == EINTR) continue;
+              return errno;
+            }
+            if (n == 0) return 0;
+            if (const int err = WriteAll(out, buffer, static_cast<size_t>(n))) return err;
+          }
+        }));
+  }
+
+  TFsResult CreateFolder(const String& path, unsigned mode) override {
+    if (::mkdir(ToUtf8(path).c_str(), static_cast<mode_t>(mode)) != 0)
+      return TFsResult::Fail(errno);
+    return TFsResult::Ok();
+  }
+
+  TFsResult Rename(const String& from, const String& to) override {
+    if (::rename(ToUtf8(from).c_str(), ToUtf8(to).c_str()) != 0) return TFsResult::Fail(errno);
+    return TFsResult::Ok();
+  }
+
+  TFsResult DeleteFile(const String& path) override {
+    const std::string p = ToUtf8(path);
+    struct stat st;
+    if (::lstat(p.c_str(), &st) != 0) return TFsResult::Fail(errno);
+    if (S_ISDIR(st.st_mode)) return TFsResult::Fail(EISDIR);
+    if (::unlink(p.c_str()) != 0) return TFsResult::Fail(errno);
+    return TFsResult::Ok();
+  }
+
+  TFsResult RemoveFolder(const String& path) override {
+    const std::string p = ToUtf8(path);
+    struct stat st;
+    if (::lstat(p.c_str(), &st) != 0) return TFsResult::Fail(errno);
+    if (!S_ISDIR(st.st_mode)) return TFsResult::Fail(ENOTDIR);
+    if (::rmdir(p.c_str()) != 0) return TFsResult::Fail(errno);
+    return TFsResult::Ok();
+  }
+
+  String TempFolder() override {
+    const char* env = std::getenv("TMPDIR");
+    std::string dir = (env && env[0] == '/') ? std::string(env) : std::string("/tmp");
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    return FromUtf8(dir);
+  }
+};
+
+}  // namespace
+
+TFileSystem& TFileSystem::Real() {
+  static PosixFileSystem real;
+  return real;
+}
+
+}  // namespace mirel

@@ -1,0 +1,154 @@
+#include "files/FileUtils.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace mirel {
+
+String CombinePath(StringView folder, StringView name) {
+  String result(folder);
+  if (!result.empty() && result.back() != u'/') result.push_back(u'/');
+  if (!name.empty()) {
+    if (name.size() >= 2 && name.front() == u'/')
+      result.append(name.substr(1));
+    else
+      result.append(name);
+  }
+  return result;
+}
+
+namespace {
+
+// Creates one folder of a chain; a folder that is already there will do, but
+// a file (or a dangling link) of that name will not.
+bool CreateOne(TFileSystem& fs, const String& path) {
+  const TFsResult r = fs.CreateFolder(path);
+  if (r) return true;
+  return r.AlreadyExists() && fs.FolderExists(path);
+}
+
+}  // namespace
+
+bool ForceFolders(StringView path, TFileSystem& fs) {
+  if (path.empty()) return false;
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (path[i] != u'/') continue;
+    // The root, and the empty element of a doubled '/', need no creation.
+    if (i > 0 && path[i - 1] != u'/' && !CreateOne(fs, String(path.substr(0, i)))) return false;
+    if (i + 1 == path.size()) return true;
+  }
+  return CreateOne(fs, String(path));
+}
+
+String MakeTempFolder(StringView prefix, unsigned counter, TFileSystem& fs) {
+  MIREL_ASSERT(prefix.find(u'/') == StringView::npos);
+  const String temp = fs.TempFolder();
+  const String stem(prefix.substr(0, 3));
+  if (temp.empty() || temp.front() != u'/')
+    throw EFCreateError(U("Cannot create a temporary folder: the temporary folder \"") + temp +
+                        U("\" is not an absolute path."));
+  if (counter == 0) counter = 1;
+  // Bounded, so a temporary folder that is full of taken names (or a file
+  // system that answers EEXIST to everything) cannot hang the run.
+  constexpr int kMaxAttempts = 0x10000;
+  TFsResult last;
+  for (int attempt = 0; attempt < kMaxAttempts; ++attempt, ++counter) {
+    if (counter == 0) counter = 1;
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%X", counter);
+    const String path = CombinePath(temp, stem + U(hex));
+    last = fs.CreateFolder(path, 0700);
+    if (last) return path;
+    if (!last.AlreadyExists()) break;
+  }
+  throw EFCreateError(U("Cannot create a temporary folder in \"") + temp + U("\": ") +
+                      last.Message());
+}
+
+bool CopyFolder(StringView source, StringView dest, TFileSystem& fs) {
+  std::vector<TFolderEntry> entries;
+  if (!fs.ListFolder(String(source), entries)) return false;
+  bool ok = true;
+  for (const TFolderEntry& entry : entries) {
+    const String from = CombinePath(source, entry.name);
+    const String to = CombinePath(dest, entry.name);
+    TFileKind kind = entry.kind;
+    if (kind == TFileKind::fkSymlink) {
+      // A link to a file is copied as that file; a link to a folder could
+      // lead back up the tree, and is not followed.
+      kind = fs.Stat(from).kind == TFileKind::fkFile ? TFileKind::fkFile : TFileKind::fkOther;
+    }
+    if (kind == TFileKind::fkFolder) {
+      if (!fs.FolderExists(to) && !CreateOne(fs, to)) return false;
+      if (!CopyFolder(from, to, fs)) ok = false;
+    } else if (kind == TFileKind::fkFile) {
+      if (!fs.CopyFile(from, to, true)) return false;
+    } else {
+      return false;
+    }
+  }
+  return ok;
+}
+
+namespace {
+
+// Whether folder may be deleted as a tree: an absolute path other than the
+// root, without "." or ".." elements that could lead somewhere else.
+bool IsDeletablePath(StringView folder) {
+  if (folder.empty() || folder.front() != u'/') return false;
+  bool hasName = false;
+  size_t start = 0;
+  while (start <= folder.size()) {
+    size_t end = folder.find(u'/', start);
+    if (end == StringView::npos) end = folder.size();
+    const StringView element = folder.substr(start, end - start);
+    if (element == u"." || element == u"..") return false;
+    if (!element.empty()) hasName = true;
+    start = end + 1;
+  }
+  return hasName;
+}
+
+// Empties folder (a real folder, not a link) bottom-up; failures of single
+// entries do not stop the walk.
+void EmptyFolder(const String& folder, TFileSystem& fs) {
+  std::vector<TFolderEntry> entries;
+  if (!fs.ListFolder(folder, entries)) return;
+  for (const TFolderEntry& entry : entries) {
+    const String path = CombinePath(folder, entry.name);
+    TFileKind kind = entry.kind;
+    if (kind == TFileKind::fkNone) kind = fs.LinkStat(path).kind;
+    if (kind == TFileKind::fkFolder) {
+      EmptyFolder(path, fs);
+      (void)fs.RemoveFolder(path);
+    } else {
+      (void)fs.DeleteFile(path);
+    }
+  }
+}
+
+}  // namespace
+
+bool DeleteFolder(StringView folder, TFileSystem& fs) {
+  if (!IsDeletablePath(folder)) return false;
+  // Without the trailing '/': "link/" would name the folder a link points to.
+  String path(folder);
+  while (path.back() == u'/') path.pop_back();
+  if (fs.LinkStat(path).kind != TFileKind::fkFolder) return false;
+  EmptyFolder(path, fs);
+  return static_cast<bool>(fs.RemoveFolder(path));
+}
+
+String BackupFileName(StringView fileName) {
+  const size_t slash = fileName.rfind(u'/');
+  const size_t nameStart = slash == StringView::npos ? 0 : slash + 1;
+  size_t dot = fileName.rfind(u'.');
+  if (dot == StringView::npos || dot < nameStart) dot = fileName.size();
+  const StringView ext = fileName.substr(dot);
+  String result(fileName.substr(0, dot));
+  result += u".~";
+  if (ext.size() >= 2) result.append(ext.substr(1));
+  return result;
+}
+
+}  // namespace mirel

@@ -1,0 +1,58 @@
+// TReplaceOptions: the choices of one use of the wizard that the replacement
+// engine reads (where to look, which units, backups, log). One instance is
+// shared by the migration profiles and lives across uses, so a field that is
+// neither loaded nor set by the wizard keeps the value of the previous use.
+#pragma once
+
+#include <cstdint>
+
+#include "rtl/IniFiles.h"
+#include "rtl/SysUtils.h"
+
+namespace mirel {
+
+class TReplaceOptions {
+ public:
+  /// name: the component families migrated from ("BDE/ADO").
+  explicit TReplaceOptions(StringView name) : name_(name) {}
+
+  /// Fixed at construction; the prefix of Title.
+  const String& Name() const { return name_; }
+  /// Name followed by " Migration Wizard": the caption of the engine's
+  /// messages, the settings section and, with " log", the log title.
+  String Title() const { return name_ + u" Migration Wizard"; }
+
+  /// 0: the project open in the host; 1: the folder Directory (any other
+  /// value is treated as a folder by the run). Persisted as "Dest".
+  uint8_t Dest = 0;
+  /// The folder converted in folder mode, and where its log goes.
+  /// Persisted as "Directory".
+  String Directory;
+  /// Folder mode also searches sub-folders. Persisted as "IncludeSubDirs".
+  bool IncludeSubDirs = false;
+  /// Back up changed files and write the undo file. Persisted as "MakeBackup".
+  bool MakeBackup = true;
+  /// The backup folder. Not persisted here (the wizard keeps its history).
+  String BackupDir;
+  /// Write the log "Wiz_Log.txt". Persisted as "WriteLog".
+  bool WriteLog = true;
+  /// Project mode: file names (no folder) of the units to convert, one per
+  /// line. Not persisted (rebuilt from the project every time).
+  String UnitNames;
+  /// Open the log after a successful run (only with WriteLog).
+  /// Persisted as "ViewLog".
+  bool ViewLog = false;
+
+  /// Reads "Dest" (its low 8 bits are kept), "Directory", "IncludeSubDirs",
+  /// "MakeBackup", "WriteLog" and "ViewLog" from section of ini, in that
+  /// order; each read defaults to the field's current value, so a missing
+  /// value leaves its field unchanged. ini is only borrowed for the call.
+  void Load(TCustomIniFile& ini, StringView section);
+  /// Writes the same six values, in the same order, into section of ini.
+  void Save(TCustomIniFile& ini, StringView section) const;
+
+ private:
+  String name_;
+};
+
+}  // namespace mirel
