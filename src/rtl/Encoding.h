@@ -6,10 +6,23 @@
 // region of a unit or form that the migration does not change is written back
 // byte for byte. How bytes that have no proper character (undefined code-page
 // bytes, invalid UTF-8, unpaired UTF-16 surrogates, an odd trailing byte) are
-// carried through the UTF-16 text is documented in docs/encodings.md.
+// carried through the UTF-16 text is documented in docs/encodings.md. In short:
+// a code unit U+DC00+b that is not the second half of a surrogate pair stands
+// for the raw byte b, in all three encodings alike.
+//
+// Pieces may be encoded one by one: GetBytes(a + b) == GetBytes(a) +
+// GetBytes(b) as long as the cut does not fall between the two halves of a
+// surrogate pair (the lexers never cut there).
+//
+// GetString is lossless; GetBytes is lossless for every text that GetString
+// produced. Text from elsewhere that the code page cannot represent (a
+// Cyrillic letter written as Windows-1252, a character outside the BMP) is
+// written as '?', as the Windows conversion does.
 //
 // The encoding objects are immutable singletons owned by this module; callers
-// hold them by reference for as long as the program runs.
+// hold them by reference for as long as the program runs (also across
+// SetDefaultCodePage, which only changes what Default() answers from then on).
+// They may be used from several threads at once.
 #pragma once
 
 #include <memory>
@@ -24,11 +37,11 @@ class TEncoding {
  public:
   virtual ~TEncoding() = default;
 
-  /// Decodes a whole byte buffer.
+  /// Decodes a whole byte buffer. Never fails.
   virtual String GetString(std::string_view bytes) const = 0;
   /// Decodes count bytes from index (clamped to the buffer).
   String GetString(std::string_view bytes, size_t index, size_t count) const;
-  /// Encodes text; the inverse of GetString.
+  /// Encodes text; the inverse of GetString. Never fails.
   virtual std::string GetBytes(StringView text) const = 0;
   /// The byte-order mark this encoding writes ("" for the code page).
   virtual std::string_view Preamble() const = 0;
@@ -40,9 +53,14 @@ class TEncoding {
   /// UTF-16LE.
   static const TEncoding& Unicode();
   static const TEncoding& UTF8();
+  /// A Windows single-byte code page (874, 1250..1258, or another one iconv
+  /// knows as "CP<n>"); built on first use and kept. Throws Exception naming
+  /// the code page when iconv does not know it or it is not single-byte.
+  static const TEncoding& CodePage(int codepage);
 
   /// Makes a Windows code page (874, 1250..1258) the default. Throws Exception
-  /// naming the code page when it is not a single-byte code page iconv knows.
+  /// naming the code page when it is not a single-byte code page iconv knows;
+  /// the default is then left as it was.
   static void SetDefaultCodePage(int codepage);
   static int DefaultCodePage();
 };
