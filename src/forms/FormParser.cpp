@@ -1,0 +1,265 @@
+#include "forms/FormParser.h"
+
+#include <algorithm>
+
+namespace mirel {
+
+namespace {
+
+// The grammar of one object block of a form file.
+constexpr const char16_t* kFormGrammar[] = {
+    u"<obj_header>-<keyword><*delim><obj_name><empty_delim>:<empty_delim><obj_type>",
+    u"<obj_name>-<name>",
+    u"<obj_type>-<name>",
+    u"<object>-<obj_header><*delim><properties>end<empty_delim>|<obj_header><*delim>end<empty_delim>",
+    u"<keyword>-object|inherited|inline",
+    u"<name>-<*char><char_or_digit_l>",
+    u"<char_or_digit_l>-<*chars_or_digits>|",
+    u"<properties>-<prop>|<nested_obj>|<prop><properties>|<nested_obj><properties>",
+    u"<nested_obj>-<object>",
+    u"<prop>-<full_prop_name><empty_delim>=<empty_delim><prop_value><*delim>",
+    u"<full_prop_name>-<prop_name>",
+    u"<prop_value>-<value>",
+    u"<prop_name>-<name>|<name>.<prop_name>",
+    u"<empty_delim>-<*delim>|",
+    u"<value>-<numeric_date>|<number>|<const>|<string>|<string2>|<strings>|<numbers>|<set>|"
+    u"<collection>|<binary>|<name>.<name>",
+    u"<sign>-+|-|",
+    u"<int>-<sign><*digits>",
+    u"<fixed_point>-<int>.<*digits>",
+    u"<float>-<fixed_point>e<int>|<int>e<int>",
+    u"<number>-<sign><*digits>.<*digits>e<int>|<sign><*digits>e<int>|<sign><*digits>.<*digits>|"
+    u"<sign><*digits>",
+    u"<numeric_date>-<*digits>d",
+    u"<symbols>-<*symbols>|",
+    u"<byte>-#<*digits>",
+    u"<bytes>-<byte>|<byte><bytes>",
+    u"<string>-'<symbols>'|<bytes>|<bytes><string>|'<symbols>'<string>",
+    u"<string2>-<string>|<empty_delim><string><empty_delim>+<empty_delim><string2>",
+    u"<const>-<name>",
+    u"<number_list>-<number>|<number><*delim><number_list>|",
+    u"<numbers>-(<empty_delim><number_list><empty_delim>)",
+    u"<string_list>-<string2>|<string2><*delim><string_list>|",
+    u"<strings>-(<empty_delim><string_list><empty_delim>)",
+    u"<set_items>-<name>|<name><empty_delim>,<empty_delim><set_items>",
+    u"<set>-[<empty_delim>]|[<empty_delim><set_items><empty_delim>]",
+    u"<item_prop>-<prop_name><empty_delim>=<empty_delim><value>",
+    u"<item_props>-<item_prop><*delim><item_props>|<item_prop><*delim>|<*delim>",
+    u"<col_item>-item<*delim><item_props>end",
+    u"<col_items>-<col_item><*delim><col_items>|<col_item>|",
+    u"<collection>-\\60<empty_delim><col_items><empty_delim>\\62",
+    u"<binary>-{<empty_delim><hex_list><empty_delim>}",
+    u"<hex_list>-<*hexs>|<*hexs><*delim><hex_list>|",
+};
+
+bool IsDelim(char16_t c) { return c == u'\t' || c == u'\n' || c == u'\r' || c == u' '; }
+
+StringView Span(StringView text, int from, int to) {  // 1-based, [from, to)
+  return text.substr(static_cast<size_t>(from - 1), static_cast<size_t>(to - from));
+}
+
+}  // namespace
+
+void TFormParseState::Assign(const TParseState& source) {
+  TParseState::Assign(source);
+  const auto& s = static_cast<const TFormParseState&>(source);
+  TokenStart = s.TokenStart;
+  ObjType = s.ObjType;
+  PropName = s.PropName;
+  Keyword = s.Keyword;
+  ObjName = s.ObjName;
+  PropCount = s.PropCount;
+  NestDepth = s.NestDepth;
+  NestedCount = s.NestedCount;
+  NestedStart = s.NestedStart;
+  auto* owner = static_cast<TFormParser*>(Owner());
+  if (owner->properties_.size() > static_cast<size_t>(PropCount))
+    owner->properties_.resize(static_cast<size_t>(PropCount));
+  if (owner->nested_objects_.size() > static_cast<size_t>(NestedCount))
+    owner->nested_objects_.resize(static_cast<size_t>(NestedCount));
+}
+
+void TFormParseState::Clear() {
+  Keyword = {};
+  ObjName = {};
+  ObjType = {};
+  PropName = {};
+  TokenStart = 0;
+  PropCount = 0;
+  NestedCount = 0;
+}
+
+TFormParser::TFormParser(TParseStateClass stateClass) : TLL1Parser(stateClass) {
+  for (const char16_t* rule : kFormGrammar) AddRule(rule);
+}
+
+TCharClass TFormParser::GetCharClass(StringView name) {
+  if (name == u"<*delim>") {
+    TCharClass cls;
+    for (char16_t c : {u'\t', u'\n', u'\r', u' '}) cls.Chars.set(c);
+    return cls;
+  }
+  TCharClass cls = TLL1Parser::GetCharClass(name);
+  // Quoted string pieces are the only place runs of symbols occur; they may
+  // hold any character a code page decodes to.
+  if (name == u"<*symbols>") cls.Wide = true;
+  return cls;
+}
+
+bool TFormParser::IsWordLiteral(StringView literal) const {
+  return literal == u"end" || literal == u"item";
+}
+
+TFormParser::Tracked TFormParser::TrackedKind(int ruleIndex) const {
+  return ruleIndex >= 0 && static_cast<size_t>(ruleIndex) < tracked_.size()
+             ? tracked_[static_cast<size_t>(ruleIndex)]
+             : Tracked::None;
+}
+
+void TFormParser::BeforeParse() {
+  if (tracked_.empty()) {
+    tracked_.assign(RuleNames().size(), Tracked::None);
+    const std::pair<const char16_t*, Tracked> names[] = {
+        {u"<obj_name>", Tracked::ObjName},        {u"<obj_type>", Tracked::ObjType},
+        {u"<full_prop_name>", Tracked::FullPropName}, {u"<prop_value>", Tracked::PropValue},
+        {u"<keyword>", Tracked::Keyword},         {u"<nested_obj>", Tracked::NestedObj},
+    };
+    for (const auto& [name, kind] : names) {
+      const int i = RuleIndex(name);
+      if (i >= 0) tracked_[static_cast<size_t>(i)] = kind;
+    }
+  }
+  Reset();
+  // A parse that was abandoned (too deep, or an exception) may have left the
+  // nesting fields set; every parse starts outside any nested object.
+  FormState().NestDepth = 0;
+  FormState().NestedStart = 0;
+}
+
+void TFormParser::AfterParse(bool& result) {
+  if (!result) Reset();
+}
+
+void TFormParser::Reset() {
+  FormState().Clear();
+  properties_.clear();
+  nested_objects_.clear();
+}
+
+bool TFormParser::ParseNonterminal(const TRuleRef& ref) {
+  const Tracked kind = TrackedKind(ref.Index);
+  if (kind == Tracked::None) return TLL1Parser::ParseNonterminal(ref);
+
+  TFormParseState& s = FormState();
+  const StringView text = Text();
+  if (kind == Tracked::NestedObj) {
+    if (++s.NestDepth == 1) {
+      s.NestedStart = s.Position;
+      while (s.NestedStart > 1 && text[static_cast<size_t>(s.NestedStart - 2)] == u' ')
+        --s.NestedStart;
+    }
+    const bool matched = TLL1Parser::ParseNonterminal(ref);
+    --s.NestDepth;
+    if (matched && s.NestDepth == 0) {
+      int e = s.Position;
+      while (e > 1 && IsDelim(text[static_cast<size_t>(e - 2)])) --e;
+      const StringView nested = Span(text, s.NestedStart, e);
+      const bool seen = std::any_of(nested_objects_.begin(), nested_objects_.end(),
+                                    [&](StringView t) { return SameText(t, nested); });
+      // NestedCount counts the recorded entries, so that restoring a snapshot
+      // removes exactly what was recorded after it.
+      if (!seen) {
+        nested_objects_.push_back(nested);
+        ++s.NestedCount;
+      }
+      s.NestedStart = 0;
+    }
+    return matched;
+  }
+
+  s.TokenStart = s.Position;
+  if (!TLL1Parser::ParseNonterminal(ref)) return false;
+  MIREL_ASSERT(s.TokenStart != 0);
+  const StringView matched = Span(text, s.TokenStart, s.Position);
+  const bool outer = s.NestDepth == 0;
+  switch (kind) {
+    case Tracked::ObjName:
+      if (outer) s.ObjName = matched;
+      break;
+    case Tracked::ObjType:
+      if (outer) s.ObjType = matched;
+      break;
+    case Tracked::FullPropName:
+      s.PropName = matched;
+      break;
+    case Tracked::PropValue:
+      if (!s.PropName.empty()) {
+        if (outer) ConvertProperty(s.PropName, matched);
+        FormState().PropName = {};
+      }
+      break;
+    case Tracked::Keyword:
+      if (outer) s.Keyword = matched;
+      break;
+    default:
+      break;
+  }
+  FormState().TokenStart = 0;
+  return true;
+}
+
+void TFormParser::ConvertProperty(StringView name, StringView value) { AddProperty(name, value); }
+
+void TFormParser::AddProperty(StringView name, StringView value) {
+  TFormProperty prop{String(name), {}};
+  size_t i = 0;
+  while (i < value.size()) {
+    size_t j = i;
+    while (j < value.size() && value[j] != u'\r' && value[j] != u'\n') ++j;
+    prop.Values.emplace_back(value.substr(i, j - i));
+    if (j < value.size() && value[j] == u'\r') ++j;
+    if (j < value.size() && value[j] == u'\n') ++j;
+    i = j;
+  }
+  properties_.push_back(std::move(prop));
+  TFormParserUtils::SetPropCount(FormState(), FormState().PropCount + 1);
+}
+
+String TFormParser::WriteObject(int depth) const {
+  const TFormParseState& s = FormState();
+  if (s.Keyword.empty() || s.ObjName.empty()) return String();
+  const String outer(static_cast<size_t>(depth) * 2, u' ');
+  const String inner = outer + u"  ";
+  const String continuation = inner + u"  ";
+
+  String out;
+  out += outer;
+  out += s.Keyword;
+  out += u' ';
+  out += s.ObjName;
+  out += u": ";
+  out += target_class_.empty() ? String(s.ObjType) : target_class_;
+  out += u"\r\n";
+  for (const TFormProperty& prop : properties_) {
+    out += inner;
+    out += prop.Name;
+    out += u" = ";
+    for (size_t i = 0; i < prop.Values.size(); ++i) {
+      if (i > 0) {
+        out += u"\r\n";
+        out += continuation;
+      }
+      out += prop.Values[i];
+    }
+    out += u"\r\n";
+  }
+  for (StringView nested : nested_objects_) {
+    out += nested;
+    out += u"\r\n";
+  }
+  out += outer;
+  out += u"end\r\n";
+  return out;
+}
+
+}  // namespace mirel

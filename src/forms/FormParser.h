@@ -1,0 +1,135 @@
+// TFormParser: the grammar engine loaded with the grammar of one object block
+// of a textual form file (.dfm/.nfm), from its keyword through its "end".
+//
+// While it parses, the parser records
+//  - the header: keyword, component name and class name, as written;
+//  - each property of the object itself, handed to the property-rule hook
+//    ConvertProperty, which decides what is recorded for it (AddProperty);
+//  - the text of each nested object, exactly as written, once (texts equal
+//    without regard to case are kept once).
+// Properties of nested objects are parsed but never handed to the hook.
+// WriteObject then rebuilds the object's text from what was recorded, with
+// TargetClass in the header.
+//
+// Everything recorded lives in the parser and its state (TFormParseState), so
+// the engine's snapshots undo whatever a failed alternative recorded. A
+// failed parse records nothing; WriteObject then gives "".
+//
+// Two deliberate departures from the bare grammar, both so that valid forms
+// convert instead of being cut short or rejected:
+//  - "end" closes an object or collection item only when no letter, digit or
+//    underscore follows it (a property named EndDate is a property);
+//  - inside quotes a string may hold any character but the apostrophe and
+//    NUL, including those above code 255 (text decoded from Cyrillic or Greek
+//    code pages). Outside quotes such characters still fail the parse.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "grammar/LL1Parser.h"
+
+namespace mirel {
+
+class TFormParser;
+
+/// The parse state of a form object. Views point into the text being parsed.
+class TFormParseState : public TParseState {
+ public:
+  using TParseState::TParseState;
+
+  /// Copies every field and then drops the owner's properties and nested
+  /// objects recorded after the source state was taken.
+  void Assign(const TParseState& source) override;
+  /// Empties the header fields and the counts; Position, NestDepth and
+  /// NestedStart are left alone.
+  void Clear();
+
+  int PropCount = 0;     ///< entries of the owner's Properties that belong to this state
+  int TokenStart = 0;    ///< where the tracked nonterminal being matched began; 0: none
+  StringView ObjType;    ///< class name of the parsed object, as written
+  StringView PropName;   ///< property whose value is being matched; empty between properties
+  StringView Keyword;    ///< object, inherited or inline, as written
+  StringView ObjName;    ///< component name, as written
+  int NestDepth = 0;     ///< nested objects the parse is inside; 0 for the object itself
+  int NestedCount = 0;   ///< entries of the owner's NestedObjects that belong to this state
+  int NestedStart = 0;   ///< where the current outermost nested object's text begins; 0: none
+};
+
+/// One recorded property: the name to write and its value lines.
+struct TFormProperty {
+  String Name;
+  std::vector<String> Values;
+};
+
+/// Sets PropCount of a form parse state; lets property rules kept outside
+/// TFormParser account for what they record.
+class TFormParserUtils {
+ public:
+  static void SetPropCount(TFormParseState& state, int count) { state.PropCount = count; }
+};
+
+class TFormParser : public TLL1Parser {
+ public:
+  /// Answers a property value for the property rules: arguments are the
+  /// property name and the value without its first and last character; an
+  /// empty answer means nothing was found.
+  using TLookupValueEvent = std::function<void(StringView name, StringView value, String& answer)>;
+
+  /// Adds the form grammar. stateClass must create TFormParseState objects
+  /// (or a subclass).
+  explicit TFormParser(TParseStateClass stateClass = StateClassOf<TFormParseState>);
+
+  /// The class name written in the header; ObjType when empty. Set before
+  /// each parse.
+  void SetTargetClass(StringView name) { target_class_ = String(name); }
+  const String& TargetClass() const { return target_class_; }
+
+  /// The new text of the object recorded by the last successful parse, at
+  /// nesting depth `depth` (two spaces per level); "" after a failed parse.
+  /// Every line ends in CR LF. Does not change what was recorded.
+  virtual String WriteObject(int depth) const;
+
+  /// Forgets the header, the properties and the nested objects.
+  void Reset();
+
+  /// The property-rule hook: called once per property of the object itself,
+  /// in text order, with its name as written and its value text exactly as
+  /// matched. Records zero or more properties with AddProperty; must not move
+  /// the parse position. This base records every property unchanged.
+  virtual void ConvertProperty(StringView name, StringView value);
+
+  TFormParseState& FormState() { return static_cast<TFormParseState&>(State()); }
+  const TFormParseState& FormState() const {
+    return static_cast<const TFormParseState&>(State());
+  }
+  const std::vector<TFormProperty>& Properties() const { return properties_; }
+  /// Views into the text of the last parse.
+  const std::vector<StringView>& NestedObjects() const { return nested_objects_; }
+
+  TLookupValueEvent OnLookupValue;
+
+ protected:
+  /// Appends a property whose value lines are `value` split at CR LF, CR or
+  /// LF (a final line break adds no empty line; "" gives no lines), and
+  /// counts it in the current state.
+  void AddProperty(StringView name, StringView value);
+
+  TCharClass GetCharClass(StringView name) override;
+  bool ParseNonterminal(const TRuleRef& ref) override;
+  void BeforeParse() override;
+  void AfterParse(bool& result) override;
+  bool IsWordLiteral(StringView literal) const override;
+
+ private:
+  friend class TFormParseState;
+  enum class Tracked { None, ObjName, ObjType, FullPropName, PropValue, Keyword, NestedObj };
+  Tracked TrackedKind(int ruleIndex) const;
+
+  String target_class_;
+  std::vector<TFormProperty> properties_;
+  std::vector<StringView> nested_objects_;
+  std::vector<Tracked> tracked_;  // by rule index, filled once the grammar is prepared
+};
+
+}  // namespace mirel

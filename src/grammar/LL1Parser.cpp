@@ -1,0 +1,409 @@
+#include "grammar/LL1Parser.h"
+
+#include <pthread.h>
+
+#include <algorithm>
+
+namespace mirel {
+
+namespace {
+
+constexpr char16_t kMarker[] = u"<__Spec>";
+constexpr size_t kStackReserve = 256 * 1024;        // kept free below the deepest frame
+constexpr size_t kDefaultStackBudget = 64u << 20;  // upper bound on any thread
+
+String InvalidFormat() { return u"Cannot add rule. Invalid rule format."; }
+
+/// If a reference starts at text[i], returns its length (brackets included),
+/// else 0. A '<' opens a reference only when another character follows that
+/// is neither '<' nor '>', and a '>' closes it before any further '<'.
+size_t ReferenceAt(StringView text, size_t i) {
+  if (text[i] != u'<' || i + 1 >= text.size()) return 0;
+  if (text[i + 1] == u'<' || text[i + 1] == u'>') return 0;
+  for (size_t j = i + 1; j < text.size(); ++j) {
+    if (text[j] == u'<') return 0;
+    if (text[j] == u'>') return j - i + 1;
+  }
+  return 0;
+}
+
+enum class ItemKind : uint8_t { Literal = 0, CharClass = 1, Nonterminal = 2 };
+
+ItemKind FirstItemKind(StringView alt) {
+  if (alt.empty()) return ItemKind::Literal;
+  const size_t len = ReferenceAt(alt, 0);
+  if (len == 0) return ItemKind::Literal;
+  return alt[1] == u'*' ? ItemKind::CharClass : ItemKind::Nonterminal;
+}
+
+char16_t CollationKey(char16_t c) { return AsciiUpper(c); }
+
+/// The ordering of alternatives within one kind: descending, letters compared
+/// as capitals, a proper prefix counting as the smaller text.
+bool PreparedBefore(const String& a, const String& b) {
+  const ItemKind ka = FirstItemKind(a), kb = FirstItemKind(b);
+  if (ka != kb) return ka < kb;
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    const char16_t x = CollationKey(a[i]), y = CollationKey(b[i]);
+    if (x != y) return x > y;
+  }
+  return a.size() > b.size();
+}
+
+bool IsNameChar(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+         c == u'_';
+}
+
+TCharClass MakeClass(bool single, auto&& member) {
+  TCharClass cls;
+  cls.Single = single;
+  for (int c = 1; c < 256; ++c)
+    if (member(c)) cls.Chars.set(static_cast<size_t>(c));
+  return cls;
+}
+
+}  // namespace
+
+struct TLL1Parser::Item {
+  ItemKind Kind;
+  bool Word = false;  // literal that must not run on into a name
+  int Ref = -1;       // index into rule_refs_ or class_refs_
+  String Literal;     // lower-cased literal run
+};
+
+struct TLL1Parser::Alternative {
+  std::vector<Item> Items;
+};
+
+struct TLL1Parser::Rule {
+  String Name;
+  std::vector<String> Alternatives;
+  std::vector<Alternative> Compiled;
+};
+
+/// Tracks the recursion depth of ParseNonterminal and stops a parse that
+/// would run out of stack.
+class TLL1Parser::DepthGuard {
+ public:
+  explicit DepthGuard(TLL1Parser& p) : p_(p) { ++p_.depth_; }
+  ~DepthGuard() { --p_.depth_; }
+
+ private:
+  TLL1Parser& p_;
+};
+
+namespace {
+/// Thrown inside a parse when the stack budget is spent; caught by Parse.
+struct TooDeep {};
+}  // namespace
+
+TLL1Parser::TLL1Parser(TParseStateClass stateClass)
+    : state_class_(stateClass), state_(stateClass(this)), stack_budget_(kDefaultStackBudget) {}
+
+TLL1Parser::~TLL1Parser() = default;
+
+void TLL1Parser::AddRule(StringView ruleText) {
+  MIREL_ASSERT(!prepared_);
+  if (ruleText.size() < 2) return;
+  const String text = LowerCase(ruleText);
+
+  const size_t close = text.find(u'>', 1);
+  if (close == String::npos || close + 1 >= text.size()) throw EGrammarError(InvalidFormat());
+  const String name = text.substr(0, close + 1);
+  // text[close + 1] is the separator; it is not checked.
+  const StringView body = StringView(text).substr(close + 2);
+
+  std::vector<String> alternatives;
+  if (!body.empty()) {
+    String current;
+    for (size_t i = 0; i < body.size(); ++i) {
+      const char16_t c = body[i];
+      if (c == u'|') {
+        alternatives.push_back(std::move(current));
+        current.clear();
+      } else if (c == u'\\') {
+        if (i + 1 >= body.size()) throw EGrammarError(InvalidFormat());
+        if (body[i + 1] >= u'0' && body[i + 1] <= u'9') {
+          unsigned long code = 0;
+          while (i + 1 < body.size() && body[i + 1] >= u'0' && body[i + 1] <= u'9') {
+            code = code * 10 + (body[i + 1] - u'0');
+            if (code > 0xFFFF) throw EGrammarError(InvalidFormat());
+            ++i;
+          }
+          current.push_back(static_cast<char16_t>(code));
+        } else {
+          current.push_back(body[++i]);
+        }
+      } else {
+        current.push_back(c);
+      }
+    }
+    alternatives.push_back(std::move(current));
+  }
+
+  auto it = std::lower_bound(rules_.begin(), rules_.end(), name, [](const Rule& r, const String& n) {
+    return CompareText(r.Name, n) < 0;
+  });
+  if (it == rules_.end() || CompareText(it->Name, name) != 0)
+    it = rules_.insert(it, Rule{name, {}, {}});
+  for (auto& a : alternatives) it->Alternatives.push_back(std::move(a));
+}
+
+int TLL1Parser::RuleIndex(StringView name) const {
+  auto it = std::lower_bound(rules_.begin(), rules_.end(), name, [](const Rule& r, StringView n) {
+    return CompareText(r.Name, n) < 0;
+  });
+  if (it == rules_.end() || CompareText(it->Name, name) != 0) return -1;
+  return static_cast<int>(it - rules_.begin());
+}
+
+std::vector<String> TLL1Parser::Alternatives(StringView ruleName) const {
+  const int i = RuleIndex(ruleName);
+  return i < 0 ? std::vector<String>() : rules_[static_cast<size_t>(i)].Alternatives;
+}
+
+std::vector<String> TLL1Parser::RuleNames() const {
+  std::vector<String> names;
+  for (const auto& r : rules_) names.push_back(r.Name);
+  return names;
+}
+
+void TLL1Parser::ExpandEmptyAlternatives() {
+  for (size_t n = 0; n < rules_.size(); ++n) {
+    Rule& target = rules_[n];
+    if (std::find(target.Alternatives.begin(), target.Alternatives.end(), String()) ==
+        target.Alternatives.end())
+      continue;
+
+    const auto expand = [&](std::vector<String>& alts) {
+      const std::vector<String> replacements = target.Alternatives;  // N's current list
+      std::vector<String> produced;
+      for (const String& alt : alts) {
+        // Split the alternative at its references to N; those become markers.
+        std::vector<String> pieces{String()};
+        size_t markers = 0;
+        for (size_t i = 0; i < alt.size();) {
+          const size_t len = ReferenceAt(alt, i);
+          if (len > 0 && SameText(StringView(alt).substr(i, len), target.Name)) {
+            pieces.emplace_back();
+            ++markers;
+            i += len;
+          } else if (len > 0) {
+            pieces.back().append(alt, i, len);
+            i += len;
+          } else {
+            pieces.back().push_back(alt[i++]);
+          }
+        }
+        // Depth-first over the markers, leftmost first, in N's stored order.
+        std::vector<size_t> choice(markers, 0);
+        const auto emit = [&] {
+          String text = pieces[0];
+          for (size_t m = 0; m < markers; ++m) {
+            text += replacements.empty() ? String(kMarker) : replacements[choice[m]];
+            text += pieces[m + 1];
+          }
+          size_t pos;
+          while ((pos = text.find(kMarker)) != String::npos)
+            text.replace(pos, std::char_traits<char16_t>::length(kMarker), target.Name);
+          const bool seen = std::any_of(produced.begin(), produced.end(),
+                                        [&](const String& p) { return SameText(p, text); });
+          if (!seen) produced.push_back(std::move(text));
+        };
+        if (markers == 0 || replacements.empty()) {
+          emit();
+          continue;
+        }
+        for (;;) {
+          emit();
+          size_t m = markers;
+          while (m > 0 && ++choice[m - 1] == replacements.size()) choice[--m] = 0;
+          if (m == 0) break;
+        }
+      }
+      alts = std::move(produced);
+    };
+
+    for (size_t m = 0; m < rules_.size(); ++m)
+      if (m != n) expand(rules_[m].Alternatives);
+    expand(target.Alternatives);
+    auto& alts = target.Alternatives;
+    alts.erase(std::remove(alts.begin(), alts.end(), String()), alts.end());
+  }
+}
+
+void TLL1Parser::SortAlternatives() {
+  for (auto& rule : rules_)
+    std::sort(rule.Alternatives.begin(), rule.Alternatives.end(), PreparedBefore);
+}
+
+void TLL1Parser::Compile() {
+  for (auto& rule : rules_) {
+    rule.Compiled.clear();
+    for (const String& alt : rule.Alternatives) {
+      Alternative compiled;
+      for (size_t i = 0; i < alt.size();) {
+        const size_t len = ReferenceAt(alt, i);
+        if (len == 0) {
+          if (compiled.Items.empty() || compiled.Items.back().Kind != ItemKind::Literal)
+            compiled.Items.push_back(Item{ItemKind::Literal, false, -1, {}});
+          compiled.Items.back().Literal.push_back(alt[i++]);
+          continue;
+        }
+        const String ref = alt.substr(i, len);
+        i += len;
+        if (ref[1] == u'*') {
+          class_refs_.push_back(TClassRef{ref, false, {}});
+          compiled.Items.push_back(
+              Item{ItemKind::CharClass, false, static_cast<int>(class_refs_.size() - 1), {}});
+        } else {
+          rule_refs_.push_back(TRuleRef{ref, RuleIndex(ref)});
+          compiled.Items.push_back(
+              Item{ItemKind::Nonterminal, false, static_cast<int>(rule_refs_.size() - 1), {}});
+        }
+      }
+      for (auto& item : compiled.Items)
+        if (item.Kind == ItemKind::Literal) item.Word = IsWordLiteral(item.Literal);
+      rule.Compiled.push_back(std::move(compiled));
+    }
+  }
+}
+
+void TLL1Parser::Prepare() {
+  if (prepared_) return;
+  ExpandEmptyAlternatives();
+  SortAlternatives();
+  Compile();
+  prepared_ = true;
+}
+
+TCharClass TLL1Parser::GetCharClass(StringView name) {
+  const auto digit = [](int c) { return c >= '0' && c <= '9'; };
+  const auto letter = [](int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  const auto symbol = [](int c) { return c != '\''; };
+  if (name == u"<*char>") return MakeClass(true, [&](int c) { return letter(c) || c == '_'; });
+  if (name == u"<*digit>") return MakeClass(true, digit);
+  if (name == u"<*symbol>") return MakeClass(true, symbol);
+  if (name == u"<*chars_or_digits>")
+    return MakeClass(false, [&](int c) { return letter(c) || digit(c) || c == '_'; });
+  if (name == u"<*digits>") return MakeClass(false, digit);
+  if (name == u"<*symbols>") return MakeClass(false, symbol);
+  if (name == u"<*hexs>")
+    return MakeClass(false, [&](int c) {
+      return digit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    });
+  RaiseAssertion(("known character class " + ToUtf8(name)).c_str(), __FILE__, __LINE__);
+}
+
+bool TLL1Parser::MatchCharClass(TClassRef& ref) {
+  if (!ref.Resolved) {
+    ref.Class = GetCharClass(ref.Name);
+    ref.Resolved = true;
+  }
+  const TCharClass& cls = ref.Class;
+  const auto member = [&cls](char16_t c) {
+    return c < 256 ? cls.Chars.test(c) : cls.Wide;
+  };
+  const size_t start = static_cast<size_t>(state_->Position - 1);
+  size_t p = start;
+  if (cls.Single) {
+    if (p < text_.size() && member(text_[p])) ++p;
+  } else {
+    while (p < text_.size() && member(text_[p])) ++p;
+  }
+  state_->Position += static_cast<int>(p - start);
+  return p > start;
+}
+
+TParseState& TLL1Parser::SnapshotAt(size_t depth) {
+  while (snapshots_.size() <= depth) snapshots_.push_back(state_class_(this));
+  return *snapshots_[depth];
+}
+
+bool TLL1Parser::ParseNonterminal(const TRuleRef& ref) {
+  if (ref.Index < 0) throw EGrammarError(u"Unknown nonterminal: " + ref.Name);
+  ++call_count_;
+  const char* frame = static_cast<const char*>(__builtin_frame_address(0));
+  if (stack_base_ != nullptr && static_cast<size_t>(stack_base_ - frame) > stack_budget_)
+    throw TooDeep{};
+  DepthGuard guard(*this);
+  TParseState& snapshot = SnapshotAt(depth_);
+  for (const Alternative& alt : rules_[static_cast<size_t>(ref.Index)].Compiled) {
+    snapshot.Assign(*state_);
+    if (MatchAlternative(alt)) return true;
+    state_->Assign(snapshot);
+  }
+  return false;
+}
+
+bool TLL1Parser::MatchAlternative(const Alternative& alt) {
+  for (const Item& item : alt.Items) {
+    switch (item.Kind) {
+      case ItemKind::Literal: {
+        size_t p = static_cast<size_t>(state_->Position - 1);
+        if (p + item.Literal.size() > text_.size()) return false;
+        for (char16_t c : item.Literal)
+          if (AsciiLower(text_[p++]) != c) return false;
+        if (item.Word && p < text_.size() && IsNameChar(text_[p])) return false;
+        state_->Position = static_cast<int>(p + 1);
+        break;
+      }
+      case ItemKind::CharClass:
+        if (!MatchCharClass(class_refs_[static_cast<size_t>(item.Ref)])) return false;
+        break;
+      case ItemKind::Nonterminal:
+        if (!ParseNonterminal(rule_refs_[static_cast<size_t>(item.Ref)])) return false;
+        break;
+    }
+  }
+  return true;
+}
+
+bool TLL1Parser::Parse(StringView text, StringView startName, int& position) {
+  Prepare();
+  MIREL_ASSERT(position >= 1 && static_cast<size_t>(position) <= text.size() + 1);
+  text_ = text;
+  state_->Position = position;
+  depth_ = 0;
+  call_count_ = 0;
+  depth_exceeded_ = false;
+
+  // The budget is measured from here down, and never more than this thread's
+  // stack has left below this frame.
+  stack_base_ = static_cast<const char*>(__builtin_frame_address(0));
+  const size_t budget_setting = stack_budget_;
+  pthread_attr_t attr;
+  if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+    void* low = nullptr;
+    size_t size = 0;
+    if (pthread_attr_getstack(&attr, &low, &size) == 0 && low != nullptr) {
+      const size_t left = static_cast<size_t>(stack_base_ - static_cast<const char*>(low));
+      stack_budget_ = std::min(stack_budget_, left > kStackReserve ? left - kStackReserve : 0);
+    }
+    pthread_attr_destroy(&attr);
+  }
+
+  const int start = RuleIndex(startName);
+  const TRuleRef startRef{String(LowerCase(startName)), start};
+  BeforeParse();
+  bool result = false;
+  try {
+    result = ParseNonterminal(startRef);
+  } catch (const TooDeep&) {
+    depth_exceeded_ = true;
+    result = false;
+  } catch (...) {
+    stack_base_ = nullptr;
+    stack_budget_ = budget_setting;
+    throw;
+  }
+  stack_base_ = nullptr;
+  stack_budget_ = budget_setting;
+  AfterParse(result);
+  if (result) position = state_->Position;
+  return result;
+}
+
+}  // namespace mirel
