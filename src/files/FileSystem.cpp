@@ -27,6 +27,8 @@ String TFsResult::Message() const {
 
 namespace {
 
+TFsResult Outcome(int error) { return error == 0 ? TFsResult::Ok() : TFsResult::Fail(error); }
+
 TFileKind KindOf(mode_t mode) {
   if (S_ISREG(mode)) return TFileKind::fkFile;
   if (S_ISDIR(mode)) return TFileKind::fkFolder;
@@ -243,7 +245,7 @@ class PosixFileSystem final : public TFileSystem {
   TFsResult WriteFile(const String& path, std::string_view contents) override {
     std::string target;
     if (const int err = ResolveTarget(ToUtf8(path), target)) return TFsResult::Fail(err);
-    return TFsResult::Fail(AtomicReplace(target, 0666, true, [&](int fd) {
+    return Outcome(AtomicReplace(target, 0666, true, [&](int fd) {
       return WriteAll(fd, contents.data(), contents.size());
     }));
   }
@@ -258,7 +260,7 @@ class PosixFileSystem final : public TFileSystem {
     if (!S_ISREG(st.st_mode)) return TFsResult::Fail(EINVAL);
     std::string target;
     if (const int err = ResolveTarget(ToUtf8(to), target)) return TFsResult::Fail(err);
-    return TFsResult::Fail(
+    return Outcome(
         AtomicReplace(target, static_cast<unsigned>(st.st_mode & 07777), overwrite, [&](int out) {
           char buffer[65536];
           for (;;) {

@@ -1,0 +1,142 @@
+#include "files/FileSystem.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <map>
+
+#include "support/FilesTempDir.h"
+#include "files/FaultyFileSystem.h"
+
+namespace mirel {
+namespace {
+
+using testing::TTempDir;
+
+TFileSystem& Real() { return TFileSystem::Real(); }
+
+TEST(FileSystemTest, WriteReplacesAtomicallyAndKeepsPermissions) {
+  TTempDir dir;
+  dir.Write("Unit1.pas", "old");
+  ::chmod(dir.Utf8("Unit1.pas").c_str(), 0640);
+  ASSERT_TRUE(Real().WriteFile(dir / "Unit1.pas", "new contents"));
+  EXPECT_EQ("new contents", dir.Read("Unit1.pas"));
+  EXPECT_EQ(0640u, dir.Mode("Unit1.pas"));
+  EXPECT_EQ("Unit1.pas", dir.Tree());  // no temporary file left beside it
+
+  ASSERT_TRUE(Real().WriteFile(dir / "New.pas", std::string("a\0b", 3)));
+  EXPECT_EQ(std::string("a\0b", 3), dir.Read("New.pas"));
+}
+
+TEST(FileSystemTest, WriteThroughALinkKeepsTheLink) {
+  TTempDir dir;
+  dir.Write("real/Main.pas", "old");
+  dir.MakeLink("Main.pas", "real/Main.pas");
+  ASSERT_TRUE(Real().WriteFile(dir / "Main.pas", "new"));
+  EXPECT_EQ("Main.pas->real/Main.pas real/ real/Main.pas", dir.Tree());
+  EXPECT_EQ("new", dir.Read("real/Main.pas"));
+}
+
+TEST(FileSystemTest, FailedWritesLeaveNothingBehind) {
+  TTempDir dir;
+  dir.MakeFolder("folder");
+  const TFsResult missing = Real().WriteFile(dir / "nowhere/x.pas", "x");
+  EXPECT_EQ(ENOENT, missing.Error());
+  EXPECT_FALSE(missing.Message().empty());
+  EXPECT_EQ(EISDIR, Real().WriteFile(dir / "folder", "x").Error());
+  EXPECT_EQ("folder/", dir.Tree());
+}
+
+TEST(FileSystemTest, CopyOverwritesOnlyWhenAskedAndKeepsModes) {
+  TTempDir dir;
+  dir.Write("a.sh", "new");
+  ::chmod(dir.Utf8("a.sh").c_str(), 0750);
+  dir.Write("b.sh", "old");
+  ::chmod(dir.Utf8("b.sh").c_str(), 0600);
+
+  EXPECT_TRUE(Real().CopyFile(dir / "a.sh", dir / "b.sh", false).AlreadyExists());
+  EXPECT_EQ("old", dir.Read("b.sh"));
+  ASSERT_TRUE(Real().CopyFile(dir / "a.sh", dir / "b.sh", true));
+  EXPECT_EQ("new", dir.Read("b.sh"));
+  EXPECT_EQ(0600u, dir.Mode("b.sh"));  // a replaced file keeps its bits
+  ASSERT_TRUE(Real().CopyFile(dir / "a.sh", dir / "c.sh", false));
+  EXPECT_EQ(0750u, dir.Mode("c.sh") & 0750);  // a new one takes the source's
+  ASSERT_TRUE(Real().CopyFile(dir / "a.sh", dir / "a.sh", true));
+  EXPECT_EQ("new", dir.Read("a.sh"));
+
+  EXPECT_FALSE(Real().CopyFile(dir / "missing", dir / "b.sh", true));
+  EXPECT_EQ("new", dir.Read("b.sh"));
+  EXPECT_EQ("a.sh b.sh c.sh", dir.Tree());
+}
+
+TEST(FileSystemTest, ListsEntriesWithTheirOwnKindAndAnyNameBytes) {
+  TTempDir dir;
+  dir.Write(".hidden", "h");
+  dir.Write("\xff\xfe.pas", "raw name");  // not valid UTF-8
+  dir.MakeFolder("Sub");
+  dir.MakeLink("link", "Sub");
+  std::vector<TFolderEntry> entries;
+  ASSERT_TRUE(Real().ListFolder(dir.Path(), entries));
+  std::map<std::string, TFileKind> kinds;
+  for (const auto& e : entries) kinds[ToUtf8(e.name)] = e.kind;
+  EXPECT_EQ((std::map<std::string, TFileKind>{{".hidden", TFileKind::fkFile},
+                                              {"\xff\xfe.pas", TFileKind::fkFile},
+                                              {"Sub", TFileKind::fkFolder},
+                                              {"link", TFileKind::fkSymlink}}),
+            kinds);
+  std::string contents;
+  ASSERT_TRUE(Real().ReadFile(dir.Path() + u"/" + FromUtf8("\xff\xfe.pas"), contents));
+  EXPECT_EQ("raw name", contents);
+  EXPECT_EQ(TFileKind::fkFolder, Real().Stat(dir / "link").kind);
+  EXPECT_EQ(TFileKind::fkSymlink, Real().LinkStat(dir / "link").kind);
+  EXPECT_FALSE(Real().ListFolder(dir / ".hidden", entries));
+  EXPECT_TRUE(entries.empty());
+}
+
+TEST(FileSystemTest, DeleteAndRemoveNeverReachThroughLinks) {
+  TTempDir dir;
+  dir.Write("Sub/keep.txt", "k");
+  dir.MakeLink("link", "Sub");
+  EXPECT_EQ(ENOTDIR, Real().RemoveFolder(dir / "link").Error());
+  EXPECT_EQ(ENOTEMPTY, Real().RemoveFolder(dir / "Sub").Error());
+  EXPECT_EQ(EISDIR, Real().DeleteFile(dir / "Sub").Error());
+  ASSERT_TRUE(Real().DeleteFile(dir / "link"));
+  EXPECT_EQ("Sub/ Sub/keep.txt", dir.Tree());
+}
+
+TEST(FileSystemTest, TempFolderIsAlwaysAbsolute) {
+  const char* old = std::getenv("TMPDIR");
+  const std::string saved = old ? old : "";
+  setenv("TMPDIR", "/var/tmp//", 1);
+  EXPECT_EQ(u"/var/tmp", Real().TempFolder());
+  setenv("TMPDIR", "relative/tmp", 1);
+  EXPECT_EQ(u"/tmp", Real().TempFolder());
+  unsetenv("TMPDIR");
+  EXPECT_EQ(u"/tmp", Real().TempFolder());
+  if (old) setenv("TMPDIR", saved.c_str(), 1);
+}
+
+TEST(FaultyFileSystemTest, FailsChosenCallsAndTouchesNothing) {
+  TTempDir dir;
+  dir.Write("a", "a");
+  TFaultyFileSystem fs;
+  fs.FailOnCall(TFsOp::opCopy, 2, EIO);
+  fs.FailOn(TFsOp::opRename, u"*/locked*");
+  EXPECT_TRUE(fs.CopyFile(dir / "a", dir / "b", true));
+  EXPECT_EQ(EIO, fs.CopyFile(dir / "a", dir / "c", true).Error());
+  EXPECT_TRUE(fs.CopyFile(dir / "a", dir / "d", true));
+  EXPECT_EQ(EACCES, fs.Rename(dir / "a", dir / "locked").Error());  // target matched
+  EXPECT_EQ("a b d", dir.Tree());
+  EXPECT_EQ(3, fs.Calls(TFsOp::opCopy));
+  ASSERT_EQ(4u, fs.Journal().size());
+  EXPECT_TRUE(fs.Journal()[1].failed);
+  EXPECT_EQ(dir / "c", fs.Journal()[1].target);
+
+  fs.ClearFaults();
+  EXPECT_TRUE(fs.Rename(dir / "a", dir / "locked"));
+  EXPECT_EQ("b d locked", dir.Tree());
+}
+
+}  // namespace
+}  // namespace mirel
