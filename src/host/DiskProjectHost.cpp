@@ -1,0 +1,380 @@
+#include "host/DiskProjectHost.h"
+
+#include <algorithm>
+
+#include "host/DprReader.h"
+#include "host/DprojReader.h"
+#include "host/HostFiles.h"
+
+namespace mirel {
+
+using namespace diskhost;
+
+namespace {
+
+class DiskUnit;
+class DiskProject;
+class DiskProjectGroup;
+
+// An editor's file and its buffer, filled from disk when first read.
+template <class Interface>
+class DiskEditor final : public Interface,
+                         public std::enable_shared_from_this<DiskEditor<Interface>> {
+ public:
+  DiskEditor(std::weak_ptr<TDiskProjectHost::Session> session, String file)
+      : session_(std::move(session)), file_(std::move(file)) {}
+
+  String GetFileName() override { return file_; }
+  void Show() override;
+
+  std::optional<std::string> Buffer() {
+    if (!buffer_) Reload();
+    return buffer_;
+  }
+  /// Keeps the old buffer when the file cannot be read.
+  bool Reload() {
+    try {
+      buffer_ = ReadFileBytes(file_);
+      return true;
+    } catch (const EFOpenError&) {
+      return false;
+    }
+  }
+
+ private:
+  std::weak_ptr<TDiskProjectHost::Session> session_;
+  String file_;
+  std::optional<std::string> buffer_;
+};
+
+using CodeEditor = DiskEditor<IOTASourceEditor>;
+using FormEditor = DiskEditor<IOTAEditor>;
+
+class DiskModuleInfo final : public IOTAModuleInfo {
+ public:
+  explicit DiskModuleInfo(String file) : file_(std::move(file)) {}
+  String GetFileName() override { return file_; }
+
+ private:
+  String file_;
+};
+
+}  // namespace
+
+struct TDiskProjectHost::Session {
+  TDiskProjectHost* host = nullptr;
+  std::shared_ptr<DiskProjectGroup> group;
+  std::shared_ptr<DiskProject> project;
+  std::vector<std::shared_ptr<DiskUnit>> units;  // the open unit modules
+  std::shared_ptr<IOTAEditor> front;
+};
+
+namespace {
+
+using Session = TDiskProjectHost::Session;
+
+template <class Interface>
+void DiskEditor<Interface>::Show() {
+  if (auto s = session_.lock()) s->front = this->shared_from_this();
+}
+
+class DiskUnit final : public IOTAModule {
+ public:
+  DiskUnit(std::weak_ptr<Session> session, String file, std::shared_ptr<IOTAProject> owner)
+      : session_(std::move(session)), file_(std::move(file)), owner_(std::move(owner)) {
+    code_ = std::make_shared<CodeEditor>(session_, file_);
+    FindForm();
+  }
+
+  String GetFileName() override { return file_; }
+  bool Save(bool, bool) override { return Open() != nullptr; }
+  bool Close() override {
+    if (auto s = Open()) {
+      if (s->front == code_ || (form_ && s->front == form_)) s->front = nullptr;
+      std::erase_if(s->units, [this](const auto& u) { return u.get() == this; });
+    }
+    return true;
+  }
+  int GetModuleFileCount() override { return Open() ? (form_ ? 2 : 1) : 0; }
+  std::shared_ptr<IOTAEditor> GetModuleFileEditor(int index) override {
+    if (!Open()) return nullptr;
+    if (index == 0) return code_;
+    if (index == 1) return form_;
+    return nullptr;
+  }
+  int GetOwnerCount() override { return Open() ? 1 : 0; }
+  std::shared_ptr<IOTAProject> GetOwner(int index) override {
+    return Open() && index == 0 ? owner_ : nullptr;
+  }
+
+  CodeEditor& Code() { return *code_; }
+  FormEditor* Form() { return form_.get(); }
+
+  /// Looks for the form file again; it may have appeared or gone.
+  void FindForm() {
+    const String formFile = FindFormFile(file_);
+    if (formFile.empty())
+      form_.reset();
+    else if (!form_ || form_->GetFileName() != formFile)
+      form_ = std::make_shared<FormEditor>(session_, formFile);
+  }
+
+ private:
+  // The session while this unit is one of its open modules.
+  std::shared_ptr<Session> Open() {
+    auto s = session_.lock();
+    if (!s) return nullptr;
+    for (const auto& u : s->units)
+      if (u.get() == this) return s;
+    return nullptr;
+  }
+
+  std::weak_ptr<Session> session_;
+  String file_;
+  std::shared_ptr<IOTAProject> owner_;
+  std::shared_ptr<CodeEditor> code_;
+  std::shared_ptr<FormEditor> form_;
+};
+
+class DiskProject final : public IOTAProject {
+ public:
+  DiskProject(std::weak_ptr<Session> session, String file, String sourceFile,
+              std::vector<String> moduleFiles)
+      : session_(std::move(session)), file_(std::move(file)) {
+    source_ = std::make_shared<CodeEditor>(session_, std::move(sourceFile));
+    for (auto& f : moduleFiles) modules_.push_back(std::make_shared<DiskModuleInfo>(std::move(f)));
+  }
+
+  String GetFileName() override { return file_; }
+  bool Save(bool, bool) override { return Open() != nullptr; }
+  bool Close() override;
+  int GetModuleFileCount() override { return Open() ? 1 : 0; }
+  std::shared_ptr<IOTAEditor> GetModuleFileEditor(int index) override {
+    return Open() && index == 0 ? source_ : nullptr;
+  }
+  int GetOwnerCount() override { return 0; }
+  std::shared_ptr<IOTAProject> GetOwner(int) override { return nullptr; }
+  int GetModuleCount() override { return Open() ? static_cast<int>(modules_.size()) : 0; }
+  std::shared_ptr<IOTAModuleInfo> GetModule(int index) override {
+    if (!Open() || index < 0 || index >= static_cast<int>(modules_.size())) return nullptr;
+    return modules_[static_cast<size_t>(index)];
+  }
+
+  CodeEditor& Source() { return *source_; }
+
+ private:
+  std::shared_ptr<Session> Open() {
+    auto s = session_.lock();
+    return s && s->project.get() == this ? s : nullptr;
+  }
+
+  std::weak_ptr<Session> session_;
+  String file_;
+  std::shared_ptr<CodeEditor> source_;
+  std::vector<std::shared_ptr<IOTAModuleInfo>> modules_;
+};
+
+class DiskProjectGroup final : public IOTAProjectGroup {
+ public:
+  DiskProjectGroup(std::weak_ptr<Session> session, String file)
+      : session_(std::move(session)), file_(std::move(file)) {}
+
+  String GetFileName() override { return file_; }
+  bool Save(bool, bool) override { return session_.lock() != nullptr; }
+  bool Close() override {
+    if (auto s = session_.lock()) s->host->CloseProject();
+    return true;
+  }
+  int GetModuleFileCount() override { return 0; }
+  std::shared_ptr<IOTAEditor> GetModuleFileEditor(int) override { return nullptr; }
+  int GetOwnerCount() override { return 0; }
+  std::shared_ptr<IOTAProject> GetOwner(int) override { return nullptr; }
+  std::shared_ptr<IOTAProject> ActiveProject() override {
+    auto s = session_.lock();
+    return s ? s->project : nullptr;
+  }
+
+ private:
+  std::weak_ptr<Session> session_;
+  String file_;
+};
+
+bool DiskProject::Close() {
+  if (auto s = Open()) s->host->CloseProject();
+  return true;
+}
+
+bool HasDrive(StringView path) {
+  return path.size() >= 2 && path[1] == u':' &&
+         ((path[0] >= u'a' && path[0] <= u'z') || (path[0] >= u'A' && path[0] <= u'Z'));
+}
+
+// The full name of a file the project names. A Windows drive path cannot name
+// a file here and is kept as written.
+String ResolveProjectPath(const String& folder, const String& path) {
+  if (HasDrive(path)) return path;
+  return ResolveCase(JoinPath(folder, path));
+}
+
+}  // namespace
+
+TDiskProjectHost::TDiskProjectHost() {
+  static const char16_t* const kTopLevel[][2] = {{u"FileMenu", u"&File"},
+                                                 {u"EditMenu", u"&Edit"},
+                                                 {u"ProjectMenu", u"&Project"},
+                                                 {u"ToolsMenu", u"&Tools"},
+                                                 {u"HelpMenu", u"&Help"}};
+  for (const auto& item : kTopLevel)
+    main_menu_.Items().Add(std::make_unique<TMenuItem>(item[0], item[1]));
+}
+
+TDiskProjectHost::~TDiskProjectHost() {
+  if (BorlandIDEServices == this) BorlandIDEServices = nullptr;
+  for (auto& wizard : wizards_) wizard->Destroyed();
+  wizards_.clear();
+  session_.reset();
+}
+
+void TDiskProjectHost::Install() {
+  BorlandIDEServices = this;
+}
+
+void TDiskProjectHost::Open(const String& FileName) {
+  const String file = ResolveCase(AbsolutePath(ToSlashes(FileName)));
+  const bool isDproj = EndsText(u".dproj", file);
+  if (!isDproj && !EndsText(u".dpr", file))
+    throw Exception(u"\"" + FileName + u"\" is not a Delphi project file (.dpr or .dproj).");
+  // Read everything before the current project is touched: a file that fails
+  // leaves the open project as it was.
+  const TProjectFile parsed = isDproj ? ReadDproj(file) : ReadDpr(file);
+  const String folder = ExtractDir(file);
+
+  auto session = std::make_shared<Session>();
+  session->host = this;
+  std::vector<String> moduleFiles{file};
+  String source = file;
+  if (!parsed.MainSource.empty()) {
+    source = ResolveProjectPath(folder, parsed.MainSource);
+    moduleFiles.push_back(source);
+  }
+  for (const auto& unit : parsed.Units)
+    moduleFiles.push_back(ResolveProjectPath(folder, unit.Path));
+
+  session->project = std::make_shared<DiskProject>(session, file, source, moduleFiles);
+  session->group =
+      std::make_shared<DiskProjectGroup>(session, JoinPath(folder, u"ProjectGroup1.groupproj"));
+  for (size_t i = isDproj && !parsed.MainSource.empty() ? 2 : 1; i < moduleFiles.size(); ++i) {
+    const String& unitFile = moduleFiles[i];
+    if (!EndsText(u".pas", unitFile) || HasDrive(unitFile)) continue;
+    const bool seen = std::any_of(session->units.begin(), session->units.end(),
+                                  [&](const auto& u) { return u->GetFileName() == unitFile; });
+    if (!seen)
+      session->units.push_back(std::make_shared<DiskUnit>(session, unitFile, session->project));
+  }
+  session_ = std::move(session);
+}
+
+bool TDiskProjectHost::CloseProject() {
+  // Objects handed out hold the session weakly: they see the close at once.
+  session_.reset();
+  return true;
+}
+
+String TDiskProjectHost::ProjectFileName() const {
+  return session_ ? session_->project->GetFileName() : String();
+}
+
+std::shared_ptr<IOTAEditor> TDiskProjectHost::FrontEditor() const {
+  return session_ ? session_->front : nullptr;
+}
+
+namespace {
+
+// The editor of an open file: exact name first, then without regard to case.
+template <class Fn>
+bool WithEditorOf(Session& s, const String& fileName, Fn&& fn) {
+  const String file = AbsolutePath(ToSlashes(fileName));
+  for (const bool ignoreCase : {false, true}) {
+    auto same = [&](const String& f) { return ignoreCase ? SameText(f, file) : f == file; };
+    if (same(s.project->GetFileName()) || same(s.project->Source().GetFileName())) {
+      fn(s.project->Source(), static_cast<DiskUnit*>(nullptr));
+      return true;
+    }
+    for (const auto& unit : s.units) {
+      if (same(unit->GetFileName())) {
+        fn(unit->Code(), unit.get());
+        return true;
+      }
+      if (unit->Form() && same(unit->Form()->GetFileName())) {
+        fn(*unit->Form(), unit.get());
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+std::optional<std::string> TDiskProjectHost::EditorBuffer(const String& FileName) {
+  std::optional<std::string> result;
+  if (session_)
+    WithEditorOf(*session_, FileName, [&](auto& editor, DiskUnit*) { result = editor.Buffer(); });
+  return result;
+}
+
+TWizardRegisterProc TDiskProjectHost::RegisterProc() {
+  return [this](std::shared_ptr<IOTAWizard> wizard) {
+    if (!wizard) return false;
+    wizards_.push_back(std::move(wizard));
+    return true;
+  };
+}
+
+int TDiskProjectHost::GetModuleCount() {
+  return session_ ? 2 + static_cast<int>(session_->units.size()) : 0;
+}
+
+std::shared_ptr<IOTAModule> TDiskProjectHost::GetModule(int index) {
+  if (!session_ || index < 0 || index >= GetModuleCount()) return nullptr;
+  if (index == 0) return session_->group;
+  if (index == 1) return session_->project;
+  return session_->units[static_cast<size_t>(index - 2)];
+}
+
+bool TDiskProjectHost::OpenProject(const String& FileName, bool) {
+  if (Trim(FileName).empty()) {
+    last_error_ = u"No project file name given.";
+    return false;
+  }
+  try {
+    Open(FileName);
+    last_error_.clear();
+    return true;
+  } catch (const Exception& e) {
+    last_error_ = e.Message();
+    return false;
+  }
+}
+
+bool TDiskProjectHost::ReloadFile(const String& FileName) {
+  if (!session_) return false;
+  bool reloaded = false;
+  String file;
+  const bool found = WithEditorOf(*session_, FileName, [&](auto& editor, DiskUnit* unit) {
+    reloaded = editor.Reload();
+    file = editor.GetFileName();
+    if (unit != nullptr) unit->FindForm();
+  });
+  if (!found || !reloaded) return false;
+  reloaded_.push_back(file);
+  if (OnFileReloaded) OnFileReloaded(file);
+  return true;
+}
+
+TMenuItem& TDiskProjectHost::AddActionMenu(const String& Name, std::unique_ptr<TMenuItem> MenuItem,
+                                           bool InsertAfter, bool InsertAsChild) {
+  return main_menu_.InsertRelative(Name, std::move(MenuItem), InsertAfter, InsertAsChild);
+}
+
+}  // namespace mirel
