@@ -1,0 +1,241 @@
+#include "rtl/Parser.h"
+
+#include <iterator>
+#include <string>
+#include <utility>
+
+namespace mirel {
+
+namespace {
+
+constexpr bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+constexpr bool IsHexDigit(char16_t c) {
+  return IsDigit(c) || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+}
+constexpr bool IsLineBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
+constexpr bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+constexpr bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+constexpr bool IsBlank(char16_t c) {
+  return c <= u' ' || c == 0x00A0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) ||
+         c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000 ||
+         c == 0xFEFF;
+}
+
+}  // namespace
+
+TParser::TParser(String text) : text_(std::move(text)) { TParser::InitParser(); }
+
+TParser::TParser(std::istream& stream, const TEncoding& encoding) {
+  std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+  if (stream.bad()) throw EFOpenError(u"Cannot read the text to scan.");
+  text_ = encoding.GetString(bytes);
+  TParser::InitParser();
+}
+
+void TParser::InitParser() {
+  pos_ = 0;
+  prevPos_ = 0;
+}
+
+void TParser::SetText(String text) {
+  text_ = std::move(text);
+  InitParser();
+}
+
+void TParser::SetCommentMarkers(StringView begin, StringView end) {
+  commentBegin_ = String(begin);
+  commentEnd_ = String(end);
+}
+
+bool TParser::IsSymbol(char16_t c) const {
+  return (c >= 0x21 && c <= 0x2F) || (c >= 0x3A && c <= 0x40) || (c >= 0x5B && c <= 0x5E) ||
+         c == 0x60 || (c >= 0x7B && c <= 0x7E);
+}
+
+bool TParser::IsAlpha(char16_t c) const {
+  if (c < 0x80) return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
+  if (c < 0xC0) return c == 0xAA || c == 0xB5 || c == 0xBA;
+  return c != 0xD7 && c != 0xF7 && !IsBlank(c);
+}
+
+bool TParser::IsNumber(char16_t c) const { return IsDigit(c); }
+
+bool TParser::IsStringQuote(char16_t c) const { return c == u'\'' || c == u'"'; }
+
+bool TParser::IsIdentQuote(char16_t) const { return false; }
+
+bool TParser::IsInlineComment(char16_t c, size_t pos) const {
+  return c == u'/' && pos + 1 < text_.size() && text_[pos + 1] == u'/';
+}
+
+bool TParser::ToRightQuoteP(char16_t open) {
+  switch (open) {
+    case u'[': return ToRightQuote(u']');
+    case u'(': return ToRightQuote(u')');
+    case u'<': return ToRightQuote(u'>');
+    case u'{': return ToRightQuote(u'}');
+    default: return ToRightQuote(open);
+  }
+}
+
+bool TParser::ToRightQuote(char16_t quote) {
+  const size_t n = text_.size();
+  while (pos_ < n) {
+    const char16_t c = text_[pos_];
+    if (IsLineBreak(c)) return false;
+    ++pos_;
+    if (c == quote) {
+      if (pos_ < n && text_[pos_] == quote) {
+        ++pos_;  // doubled: the quote itself
+        continue;
+      }
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TParser::StartsWithAt(StringView marker, size_t pos) const {
+  return !marker.empty() && StringView(text_).substr(pos, marker.size()) == marker;
+}
+
+size_t TParser::SkipBlockComment(size_t pos, StringView begin, StringView end) const {
+  if (end.empty()) return text_.size();
+  const size_t close = StringView(text_).find(end, pos + begin.size());
+  return close == StringView::npos ? text_.size() : close + end.size();
+}
+
+void TParser::ScanNumber() {
+  const size_t n = text_.size();
+  const size_t start = pos_;
+  while (pos_ < n && IsNumber(text_[pos_])) ++pos_;
+  if (!IsDigit(text_[start])) return;
+  // Decimal numbers may go on with a fraction and an exponent; ".." after
+  // digits is a range, not a fraction.
+  if (pos_ + 1 < n && text_[pos_] == u'.' && IsDigit(text_[pos_ + 1])) {
+    ++pos_;
+    while (pos_ < n && IsNumber(text_[pos_])) ++pos_;
+  }
+  const auto signedDigitsAt = [&](size_t p) {
+    if (p < n && (text_[p] == u'+' || text_[p] == u'-')) ++p;
+    return p < n && IsDigit(text_[p]);
+  };
+  const auto isE = [](char16_t c) { return c == u'e' || c == u'E'; };
+  size_t exponent = StringView::npos;
+  if (pos_ < n && isE(text_[pos_]) && signedDigitsAt(pos_ + 1)) {
+    exponent = pos_ + 1;  // the 'e' is not a number character here
+  } else if (pos_ - start >= 2 && isE(text_[pos_ - 1]) && pos_ < n &&
+             (text_[pos_] == u'+' || text_[pos_] == u'-') && signedDigitsAt(pos_)) {
+    exponent = pos_;  // the 'e' was taken as a (hex) number character
+  }
+  if (exponent != StringView::npos) {
+    pos_ = exponent;
+    if (text_[pos_] == u'+' || text_[pos_] == u'-') ++pos_;
+    while (pos_ < n && (IsDigit(text_[pos_]) || IsNumber(text_[pos_]))) ++pos_;
+  }
+}
+
+int TParser::ScanSymbol() {
+  const size_t n = text_.size();
+  if (symbols_ != nullptr) {
+    size_t run = 1;
+    while (run < symbols_->MaxLength() && pos_ + run < n && IsSymbol(text_[pos_ + run])) ++run;
+    for (; run >= 1; --run) {
+      int code = 0;
+      if (symbols_->Find(StringView(text_).substr(pos_, run), code)) {
+        pos_ += run;
+        return code;
+      }
+    }
+  }
+  ++pos_;
+  return LexSymbol;
+}
+
+int TParser::Scan(size_t& start) {
+  const size_t n = text_.size();
+  start = pos_;
+  if (pos_ >= n) return LexEnd;
+  const char16_t c = text_[pos_];
+
+  if (StartsWithAt(commentBegin_, pos_)) {
+    pos_ = SkipBlockComment(pos_, commentBegin_, commentEnd_);
+    return LexComment;
+  }
+  if (StartsWithAt(u"(*", pos_)) {
+    pos_ = SkipBlockComment(pos_, u"(*", u"*)");
+    return LexComment;
+  }
+  if (IsInlineComment(c, pos_)) {
+    while (pos_ < n && !IsLineBreak(text_[pos_])) ++pos_;
+    return LexComment;
+  }
+  if (IsBlank(c)) {
+    while (pos_ < n && IsBlank(text_[pos_])) ++pos_;
+    return LexBlank;
+  }
+  if (IsStringQuote(c)) {
+    ++pos_;
+    lastStringClosed_ = ToRightQuote(c);
+    return LexString;
+  }
+  if (IsIdentQuote(c)) {
+    ++pos_;
+    ToRightQuoteP(c);
+    return LexIdent;
+  }
+  if (c == u'#' && pos_ + 1 < n &&
+      (IsDigit(text_[pos_ + 1]) ||
+       (text_[pos_ + 1] == u'$' && pos_ + 2 < n && IsHexDigit(text_[pos_ + 2])))) {
+    pos_ += 2;
+    while (pos_ < n && IsHexDigit(text_[pos_])) ++pos_;
+    return LexCharCode;
+  }
+  if (IsAlpha(c)) {
+    while (pos_ < n && (IsAlpha(text_[pos_]) || IsDigit(text_[pos_]))) ++pos_;
+    // A subclass may exclude surrogates from words; a pair still stays whole.
+    if (pos_ < n && IsLowSurrogate(text_[pos_]) && IsHighSurrogate(text_[pos_ - 1])) ++pos_;
+    int code = 0;
+    if (keywords_ != nullptr && keywords_->Find(StringView(text_).substr(start, pos_ - start), code))
+      return code;
+    return LexIdent;
+  }
+  if (IsNumber(c)) {
+    ScanNumber();
+    return LexNumber;
+  }
+  if (IsSymbol(c)) return ScanSymbol();
+  ++pos_;
+  if (IsHighSurrogate(c) && pos_ < n && IsLowSurrogate(text_[pos_])) ++pos_;
+  return LexOther;
+}
+
+int TParser::GetNext(StringView& lexem) {
+  for (;;) {
+    size_t start = 0;
+    const int code = Scan(start);
+    if ((code == LexBlank && omitBlanks_) || (code == LexComment && omitComments_)) continue;
+    prevPos_ = start;
+    StringView text = StringView(text_).substr(start, pos_ - start);
+    if (code == LexString && !quotedString_) {
+      text.remove_prefix(1);
+      if (lastStringClosed_) text.remove_suffix(1);
+    } else if (uppered_ && code != LexString && code != LexComment && code != LexBlank) {
+      buffer_.assign(text);
+      for (auto& ch : buffer_) ch = AsciiUpper(ch);
+      text = buffer_;
+    }
+    lexem = text;
+    return code;
+  }
+}
+
+int TParser::GetNext(String& lexem) {
+  StringView view;
+  const int code = GetNext(view);
+  lexem.assign(view);
+  return code;
+}
+
+}  // namespace mirel
