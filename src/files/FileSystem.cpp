@@ -2,8 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <stdio.h>
 #include <limits.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,7 +17,9 @@
 
 namespace mirel {
 
-bool TFsResult::AlreadyExists() const { return error_ == EEXIST; }
+bool TFsResult::AlreadyExists() const {
+  return error_ == EEXIST;
+}
 
 String TFsResult::Message() const {
   if (error_ == 0) return String();
@@ -27,7 +29,9 @@ String TFsResult::Message() const {
 
 namespace {
 
-TFsResult Outcome(int error) { return error == 0 ? TFsResult::Ok() : TFsResult::Fail(error); }
+TFsResult Outcome(int error) {
+  return error == 0 ? TFsResult::Ok() : TFsResult::Fail(error);
+}
 
 TFileKind KindOf(mode_t mode) {
   if (S_ISREG(mode)) return TFileKind::fkFile;
@@ -95,8 +99,7 @@ std::string BaseName(const std::string& path) {
 int ResolveTarget(const std::string& path, std::string& target) {
   struct stat st;
   if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
-                                                     &std::free);
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
     if (!real) return errno;
     target = real.get();
     return 0;
@@ -135,8 +138,8 @@ int AtomicReplace(const std::string& target, unsigned newMode, bool overwrite,
   std::string temp;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = (dir == "/" ? std::string() : dir) + "/.~" + base + "." +
-           std::to_string(::getpid()) + "-" + std::to_string(serial++) + ".tmp";
+    temp = (dir == "/" ? std::string() : dir) + "/.~" + base + "." + std::to_string(::getpid()) +
+           "-" + std::to_string(serial++) + ".tmp";
     // A new file takes newMode less the umask, as open(2) applies it; a
     // replacement starts private and gets the old bits below.
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
@@ -157,8 +160,9 @@ int AtomicReplace(const std::string& target, unsigned newMode, bool overwrite,
   if (err == 0) err = fill(fd);
   if (err == 0 && ::fsync(fd) != 0) err = errno;
   if (err == 0) err = guard.CloseChecked();
-  if (err == 0) err = overwrite ? (::rename(temp.c_str(), target.c_str()) == 0 ? 0 : errno)
-                                : RenameNoReplace(temp, target);
+  if (err == 0)
+    err = overwrite ? (::rename(temp.c_str(), target.c_str()) == 0 ? 0 : errno)
+                    : RenameNoReplace(temp, target);
   if (err != 0) ::unlink(temp.c_str());
   return err;
 }
@@ -201,9 +205,15 @@ class PosixFileSystem final : public TFileSystem {
       TFolderEntry entry;
       entry.name = FromUtf8(name);
       switch (e->d_type) {
-        case DT_REG: entry.kind = TFileKind::fkFile; break;
-        case DT_DIR: entry.kind = TFileKind::fkFolder; break;
-        case DT_LNK: entry.kind = TFileKind::fkSymlink; break;
+        case DT_REG:
+          entry.kind = TFileKind::fkFile;
+          break;
+        case DT_DIR:
+          entry.kind = TFileKind::fkFolder;
+          break;
+        case DT_LNK:
+          entry.kind = TFileKind::fkSymlink;
+          break;
         default: {
           // Some file systems do not fill d_type; ask for the entry itself.
           struct stat st;
@@ -220,12 +230,14 @@ class PosixFileSystem final : public TFileSystem {
 
   TFsResult ReadFile(const String& path, std::string& contents) override {
     contents.clear();
-    const int fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe under a source's name cannot hang a run.
+    const int fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return TFsResult::Fail(errno);
     FdGuard guard(fd);
     struct stat st;
     if (::fstat(fd, &st) != 0) return TFsResult::Fail(errno);
     if (S_ISDIR(st.st_mode)) return TFsResult::Fail(EISDIR);
+    if (!S_ISREG(st.st_mode)) return TFsResult::Fail(EINVAL);
     std::string data;
     if (st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
     char buffer[65536];
@@ -251,7 +263,7 @@ class PosixFileSystem final : public TFileSystem {
   }
 
   TFsResult CopyFile(const String& from, const String& to, bool overwrite) override {
-    const int in = ::open(ToUtf8(from).c_str(), O_RDONLY | O_CLOEXEC);
+    const int in = ::open(ToUtf8(from).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0) return TFsResult::Fail(errno);
     FdGuard guard(in);
     struct stat st;

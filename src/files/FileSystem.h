@@ -85,7 +85,9 @@ class TFileSystem {
   /// order the system lists them. On failure entries is left empty.
   virtual TFsResult ListFolder(const String& folder, std::vector<TFolderEntry>& entries) = 0;
 
-  /// Reads the whole file into contents. On failure contents is left empty.
+  /// Reads the whole regular file into contents (anything else is refused:
+  /// EISDIR for a folder, EINVAL for a pipe or device). On failure contents
+  /// is left empty.
   virtual TFsResult ReadFile(const String& path, std::string& contents) = 0;
 
   /// Writes contents as the whole file, atomically: the data goes into a new
@@ -93,10 +95,11 @@ class TFileSystem {
   /// failure at any point leaves the old file as it was. A replaced file keeps
   /// its permission bits (and owner, where allowed); a new one gets 0666 less
   /// the umask. When path is a symbolic link, the file it points to is
-  /// replaced and the link stays.
+  /// replaced and the link stays (a dangling link fails with ENOENT). Hard
+  /// links to the old file keep the old contents.
   virtual TFsResult WriteFile(const String& path, std::string_view contents) = 0;
 
-  /// Copies the file from to the file to. An existing file to is replaced
+  /// Copies the regular file from to the file to. An existing file to is replaced
   /// only when overwrite is set (else the result is EEXIST); the copy is made
   /// the way WriteFile writes, so a failed copy leaves to as it was. A new
   /// file gets the permission bits of from.

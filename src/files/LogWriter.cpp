@@ -61,7 +61,9 @@ String LocalDateTimeToStr(std::chrono::system_clock::time_point t) {
   return text;
 }
 
-TLogWriter::~TLogWriter() { Close(); }
+TLogWriter::~TLogWriter() {
+  Close();
+}
 
 void TLogWriter::Open(StringView fileName) {
   Close();

@@ -102,7 +102,9 @@ void TMemIniFile::WriteString(StringView section, StringView ident, StringView v
   s->values.push_back(Value{String(ident), String(value)});
 }
 
-bool TMemIniFile::SectionExists(StringView section) { return FindSection(section) != nullptr; }
+bool TMemIniFile::SectionExists(StringView section) {
+  return FindSection(section) != nullptr;
+}
 
 bool TMemIniFile::ValueExists(StringView section, StringView ident) {
   return FindValue(section, ident) != nullptr;
@@ -135,10 +137,17 @@ String Escape(StringView value) {
   out.reserve(value.size());
   for (const char16_t c : value) {
     switch (c) {
-      case u'\\': out += u"\\\\"; break;
-      case u'\n': out += u"\\n"; break;
-      case u'\r': out += u"\\r"; break;
-      default: out.push_back(c);
+      case u'\\':
+        out += u"\\\\";
+        break;
+      case u'\n':
+        out += u"\\n";
+        break;
+      case u'\r':
+        out += u"\\r";
+        break;
+      default:
+        out.push_back(c);
     }
   }
   return out;

@@ -6,15 +6,17 @@
 #include <cstdlib>
 #include <map>
 
-#include "support/FilesTempDir.h"
 #include "files/FaultyFileSystem.h"
+#include "support/FilesTempDir.h"
 
 namespace mirel {
 namespace {
 
 using testing::TTempDir;
 
-TFileSystem& Real() { return TFileSystem::Real(); }
+TFileSystem& Real() {
+  return TFileSystem::Real();
+}
 
 TEST(FileSystemTest, WriteReplacesAtomicallyAndKeepsPermissions) {
   TTempDir dir;
@@ -45,7 +47,12 @@ TEST(FileSystemTest, FailedWritesLeaveNothingBehind) {
   EXPECT_EQ(ENOENT, missing.Error());
   EXPECT_FALSE(missing.Message().empty());
   EXPECT_EQ(EISDIR, Real().WriteFile(dir / "folder", "x").Error());
-  EXPECT_EQ("folder/", dir.Tree());
+  // A pipe named like a unit is refused at once instead of waiting for a writer.
+  ASSERT_EQ(0, ::mkfifo(dir.Utf8("pipe.pas").c_str(), 0600));
+  std::string contents;
+  EXPECT_EQ(EINVAL, Real().ReadFile(dir / "pipe.pas", contents).Error());
+  EXPECT_EQ(EINVAL, Real().CopyFile(dir / "pipe.pas", dir / "copy.pas", true).Error());
+  EXPECT_EQ("folder/ pipe.pas", dir.Tree());
 }
 
 TEST(FileSystemTest, CopyOverwritesOnlyWhenAskedAndKeepsModes) {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "support/FilesTempDir.h"
 #include "files/FaultyFileSystem.h"
+#include "support/FilesTempDir.h"
 
 namespace mirel {
 namespace {
@@ -19,10 +19,10 @@ TEST(CombinePathTest, JoinsWithOneSeparator) {
     const char* name;
     const char* joined;
   };
-  for (const Row& r : {Row{"/x", "y.pas", "/x/y.pas"}, Row{"/x/", "/y.pas", "/x/y.pas"},
-                       Row{"", "/y", "y"}, Row{"", "y", "y"}, Row{"/x", "", "/x/"},
-                       Row{"/x/", "/", "/x//"}, Row{"/x", "//y", "/x//y"}, Row{"", "", ""},
-                       Row{"/", "etc", "/etc"}}) {
+  for (const Row& r :
+       {Row{"/x", "y.pas", "/x/y.pas"}, Row{"/x/", "/y.pas", "/x/y.pas"}, Row{"", "/y", "y"},
+        Row{"", "y", "y"}, Row{"/x", "", "/x/"}, Row{"/x/", "/", "/x//"}, Row{"/x", "//y", "/x//y"},
+        Row{"", "", ""}, Row{"/", "etc", "/etc"}}) {
     EXPECT_EQ(U(r.joined), CombinePath(U(r.folder), U(r.name))) << r.folder << " + " << r.name;
   }
 }
@@ -32,10 +32,10 @@ TEST(BackupFileNameTest, ReplacesOnlyTheLastExtension) {
     const char* name;
     const char* backup;
   };
-  for (const Row& r : {Row{"Unit1.pas", "Unit1.~pas"}, Row{"Main.DFM", "Main.~DFM"},
-                       Row{"a.b.pas", "a.b.~pas"}, Row{"Makefile", "Makefile.~"},
-                       Row{"a.", "a.~"}, Row{"/p/Main.pas", "/p/Main.~pas"},
-                       Row{"/x.y/Makefile", "/x.y/Makefile.~"}}) {
+  for (const Row& r :
+       {Row{"Unit1.pas", "Unit1.~pas"}, Row{"Main.DFM", "Main.~DFM"}, Row{"a.b.pas", "a.b.~pas"},
+        Row{"Makefile", "Makefile.~"}, Row{"a.", "a.~"}, Row{"/p/Main.pas", "/p/Main.~pas"},
+        Row{"/x.y/Makefile", "/x.y/Makefile.~"}}) {
     EXPECT_EQ(U(r.backup), BackupFileName(U(r.name))) << r.name;
   }
 }
@@ -227,9 +227,9 @@ TEST(DeleteFolderTest, RefusesPathsThatAreNotAnAbsoluteFolder) {
   TTempDir dir;
   dir.Write("x/file.txt", "x");
   TFaultyFileSystem fs;
-  for (const String& path : {String(), String(u"/"), String(u"//"), String(u"x"),
-                             String(u"relative/x"), dir / "x/..", dir / "x/.", dir / "x/../x",
-                             dir / "x/file.txt"}) {
+  for (const String& path :
+       {String(), String(u"/"), String(u"//"), String(u"x"), String(u"relative/x"), dir / "x/..",
+        dir / "x/.", dir / "x/../x", dir / "x/file.txt"}) {
     EXPECT_FALSE(DeleteFolder(path, fs)) << ToUtf8(path);
   }
   EXPECT_EQ(0, fs.Calls(TFsOp::opDelete) + fs.Calls(TFsOp::opRemove) + fs.Calls(TFsOp::opList));

@@ -47,7 +47,9 @@ Clock::time_point At(int h, int m, int s, int ms = 0) {
 // Every test runs in the C locale and UTC, so the creation line is known.
 class LogWriterTest : public ::testing::Test {
  protected:
-  LogWriterTest() { log_.SetClock([] { return At(14, 5, 9); }); }
+  LogWriterTest() {
+    log_.SetClock([] { return At(14, 5, 9); });
+  }
   String Path() const { return dir_ / "Wiz_Log.txt"; }
   std::string Contents() const { return dir_.Read("Wiz_Log.txt"); }
 

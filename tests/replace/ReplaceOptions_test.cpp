@@ -7,24 +7,14 @@ namespace {
 
 constexpr char16_t kSection[] = u"BDE/ADO Migration Wizard";
 
-TEST(ReplaceOptionsTest, InitialValuesAndTitle) {
-  TReplaceOptions o(u"BDE/ADO");
-  EXPECT_EQ(u"BDE/ADO", o.Name());
-  EXPECT_EQ(kSection, o.Title());
-  EXPECT_EQ(0, o.Dest);
-  EXPECT_EQ(u"", o.Directory);
-  EXPECT_FALSE(o.IncludeSubDirs);
-  EXPECT_TRUE(o.MakeBackup);
-  EXPECT_TRUE(o.WriteLog);
-  EXPECT_FALSE(o.ViewLog);
-}
-
-TEST(ReplaceOptionsTest, EmptySectionLeavesEveryField) {
+TEST(ReplaceOptionsTest, EmptySectionLeavesTheInitialValues) {
   TMemIniFile ini;
   ini.WriteString(u"Other Migration Wizard", u"Dest", u"1");
   TReplaceOptions o(u"BDE/ADO");
   o.Load(ini, kSection);
+  EXPECT_EQ(kSection, o.Title());
   EXPECT_EQ(0, o.Dest);
+  EXPECT_EQ(u"", o.Directory);
   EXPECT_TRUE(o.MakeBackup);
   EXPECT_TRUE(o.WriteLog);
   EXPECT_FALSE(o.ViewLog);

@@ -12,10 +12,10 @@ TEST(MemIniFileTest, TypedReadsFallBackToTheirDefaults) {
     int asInteger;  // with default 7
     int asBool;     // 0, 1, or -1 for the default
   };
-  for (const Row& r : {Row{u"42", 42, 1}, Row{u" -3 ", -3, 1}, Row{u"0", 0, 0},
-                       Row{u"$1F", 31, 1}, Row{u"0xff", 255, 1}, Row{u"$FFFFFFFF", -1, 1},
-                       Row{u"true", 7, 1}, Row{u"FALSE", 7, 0}, Row{u"", 7, -1},
-                       Row{u"12abc", 7, -1}, Row{u"99999999999", 7, -1}, Row{u"-", 7, -1}}) {
+  for (const Row& r :
+       {Row{u"42", 42, 1}, Row{u" -3 ", -3, 1}, Row{u"0", 0, 0}, Row{u"$1F", 31, 1},
+        Row{u"0xff", 255, 1}, Row{u"$FFFFFFFF", -1, 1}, Row{u"true", 7, 1}, Row{u"FALSE", 7, 0},
+        Row{u"", 7, -1}, Row{u"12abc", 7, -1}, Row{u"99999999999", 7, -1}, Row{u"-", 7, -1}}) {
     ini.WriteString(u"S", u"v", r.stored);
     EXPECT_EQ(r.asInteger, ini.ReadInteger(u"S", u"v", 7)) << ToUtf8(r.stored);
     if (r.asBool >= 0) {

@@ -29,7 +29,9 @@ TTempDir::~TTempDir() {
   fs::remove_all(utf8_, ec);
 }
 
-String TTempDir::operator/(std::string_view rel) const { return FromUtf8(Utf8(rel)); }
+String TTempDir::operator/(std::string_view rel) const {
+  return FromUtf8(Utf8(rel));
+}
 
 std::string TTempDir::Utf8(std::string_view rel) const {
   return rel.empty() ? utf8_ : utf8_ + "/" + std::string(rel);
@@ -51,7 +53,9 @@ std::string TTempDir::Read(std::string_view rel) const {
   return s.str();
 }
 
-void TTempDir::MakeFolder(std::string_view rel) const { fs::create_directories(Utf8(rel)); }
+void TTempDir::MakeFolder(std::string_view rel) const {
+  fs::create_directories(Utf8(rel));
+}
 
 void TTempDir::MakeLink(std::string_view rel, const std::string& target) const {
   fs::create_symlink(target, Utf8(rel));
