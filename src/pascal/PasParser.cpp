@@ -52,6 +52,8 @@ bool TPasParser::IsNumber(char16_t c) const {
          (c >= u'a' && c <= u'f');
 }
 
-bool TPasParser::IsStringQuote(char16_t c) const { return c == u'\''; }
+bool TPasParser::IsStringQuote(char16_t c) const {
+  return c == u'\'';
+}
 
 }  // namespace mirel

@@ -17,33 +17,33 @@
 namespace mirel {
 
 // The symbol table, in table order.
-inline constexpr int LexExclamation = 1;   // !
-inline constexpr int LexDoubleQuote = 2;   // "
-inline constexpr int LexHash = 3;          // #
-inline constexpr int LexPercent = 4;       // %
-inline constexpr int LexAmpersand = 5;     // &
-inline constexpr int LexApostrophe = 6;    // '
-inline constexpr int LexLeftParen = 7;     // (
-inline constexpr int LexRightParen = 8;    // )
-inline constexpr int LexStar = 9;          // *
-inline constexpr int LexPlus = 10;         // +
-inline constexpr int LexComma = 11;        // ,
-inline constexpr int LexMinus = 12;        // -
-inline constexpr int LexDot = 13;          // .
-inline constexpr int LexSlash = 14;        // /
-inline constexpr int LexColon = 15;        // :
-inline constexpr int LexSemicolon = 16;    // ;
-inline constexpr int LexLess = 17;         // <
-inline constexpr int LexEqual = 18;        // =
-inline constexpr int LexGreater = 19;      // >
-inline constexpr int LexQuestion = 20;     // ?
-inline constexpr int LexAt = 21;           // @
-inline constexpr int LexLeftBracket = 22;  // [
-inline constexpr int LexBackslash = 23;    // backslash
-inline constexpr int LexRightBracket = 24; // ]
-inline constexpr int LexCaret = 25;        // ^
-inline constexpr int LexUnderscore = 26;   // _ (never returned: it belongs to identifiers)
-inline constexpr int LexGrave = 27;        // `
+inline constexpr int LexExclamation = 1;    // !
+inline constexpr int LexDoubleQuote = 2;    // "
+inline constexpr int LexHash = 3;           // #
+inline constexpr int LexPercent = 4;        // %
+inline constexpr int LexAmpersand = 5;      // &
+inline constexpr int LexApostrophe = 6;     // '
+inline constexpr int LexLeftParen = 7;      // (
+inline constexpr int LexRightParen = 8;     // )
+inline constexpr int LexStar = 9;           // *
+inline constexpr int LexPlus = 10;          // +
+inline constexpr int LexComma = 11;         // ,
+inline constexpr int LexMinus = 12;         // -
+inline constexpr int LexDot = 13;           // .
+inline constexpr int LexSlash = 14;         // /
+inline constexpr int LexColon = 15;         // :
+inline constexpr int LexSemicolon = 16;     // ;
+inline constexpr int LexLess = 17;          // <
+inline constexpr int LexEqual = 18;         // =
+inline constexpr int LexGreater = 19;       // >
+inline constexpr int LexQuestion = 20;      // ?
+inline constexpr int LexAt = 21;            // @
+inline constexpr int LexLeftBracket = 22;   // [
+inline constexpr int LexBackslash = 23;     // backslash
+inline constexpr int LexRightBracket = 24;  // ]
+inline constexpr int LexCaret = 25;         // ^
+inline constexpr int LexUnderscore = 26;    // _ (never returned: it belongs to identifiers)
+inline constexpr int LexGrave = 27;         // `
 
 // The keyword table; recognised in any letter case, returned as written.
 inline constexpr int LexKwEnd = 28;

@@ -22,10 +22,18 @@ namespace {
 // encoders can treat every such unit as a byte without ambiguity.
 constexpr char16_t kRawByteBase = 0xDC00;
 
-constexpr bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-constexpr bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-constexpr bool IsRawByte(char16_t u) { return u >= 0xDC00 && u <= 0xDCFF; }
-constexpr char16_t RawByte(unsigned char b) { return static_cast<char16_t>(kRawByteBase + b); }
+constexpr bool IsHigh(char16_t u) {
+  return u >= 0xD800 && u <= 0xDBFF;
+}
+constexpr bool IsLow(char16_t u) {
+  return u >= 0xDC00 && u <= 0xDFFF;
+}
+constexpr bool IsRawByte(char16_t u) {
+  return u >= 0xDC00 && u <= 0xDCFF;
+}
+constexpr char16_t RawByte(unsigned char b) {
+  return static_cast<char16_t>(kRawByteBase + b);
+}
 
 std::string_view Slice(std::string_view bytes, size_t index, size_t count) {
   if (index >= bytes.size()) return {};
@@ -363,7 +371,9 @@ String TEncoding::GetString(std::string_view bytes, size_t index, size_t count) 
   return GetString(Slice(bytes, index, count));
 }
 
-const TEncoding& TEncoding::Default() { return *DefaultSlot().load(std::memory_order_acquire); }
+const TEncoding& TEncoding::Default() {
+  return *DefaultSlot().load(std::memory_order_acquire);
+}
 
 const TEncoding& TEncoding::Unicode() {
   static const TUnicodeEncoding encoding;
@@ -375,7 +385,9 @@ const TEncoding& TEncoding::UTF8() {
   return encoding;
 }
 
-const TEncoding& TEncoding::CodePage(int codepage) { return GetCodePage(codepage); }
+const TEncoding& TEncoding::CodePage(int codepage) {
+  return GetCodePage(codepage);
+}
 
 void TEncoding::SetDefaultCodePage(int codepage) {
   DefaultSlot().store(&GetCodePage(codepage), std::memory_order_release);

@@ -11,9 +11,8 @@ void TLexemList::Add(StringView text, int code) {
 }
 
 void TLexemList::Sort() {
-  std::stable_sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) {
-    return CompareText(a.text, b.text) < 0;
-  });
+  std::stable_sort(items_.begin(), items_.end(),
+                   [](const Item& a, const Item& b) { return CompareText(a.text, b.text) < 0; });
   sorted_ = true;
 }
 

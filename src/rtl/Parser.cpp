@@ -8,23 +8,32 @@ namespace mirel {
 
 namespace {
 
-constexpr bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+constexpr bool IsDigit(char16_t c) {
+  return c >= u'0' && c <= u'9';
+}
 constexpr bool IsHexDigit(char16_t c) {
   return IsDigit(c) || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
 }
-constexpr bool IsLineBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
-constexpr bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-constexpr bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+constexpr bool IsLineBreak(char16_t c) {
+  return c == u'\r' || c == u'\n';
+}
+constexpr bool IsHighSurrogate(char16_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+constexpr bool IsLowSurrogate(char16_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 constexpr bool IsBlank(char16_t c) {
-  return c <= u' ' || c == 0x00A0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) ||
-         c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000 ||
-         c == 0xFEFF;
+  return c <= u' ' || c == 0x00A0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 ||
+         c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000 || c == 0xFEFF;
 }
 
 }  // namespace
 
-TParser::TParser(String text) : text_(std::move(text)) { TParser::InitParser(); }
+TParser::TParser(String text) : text_(std::move(text)) {
+  TParser::InitParser();
+}
 
 TParser::TParser(std::istream& stream, const TEncoding& encoding) {
   std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
@@ -59,11 +68,17 @@ bool TParser::IsAlpha(char16_t c) const {
   return c != 0xD7 && c != 0xF7 && !IsBlank(c);
 }
 
-bool TParser::IsNumber(char16_t c) const { return IsDigit(c); }
+bool TParser::IsNumber(char16_t c) const {
+  return IsDigit(c);
+}
 
-bool TParser::IsStringQuote(char16_t c) const { return c == u'\'' || c == u'"'; }
+bool TParser::IsStringQuote(char16_t c) const {
+  return c == u'\'' || c == u'"';
+}
 
-bool TParser::IsIdentQuote(char16_t) const { return false; }
+bool TParser::IsIdentQuote(char16_t) const {
+  return false;
+}
 
 bool TParser::IsInlineComment(char16_t c, size_t pos) const {
   return c == u'/' && pos + 1 < text_.size() && text_[pos + 1] == u'/';
@@ -71,11 +86,16 @@ bool TParser::IsInlineComment(char16_t c, size_t pos) const {
 
 bool TParser::ToRightQuoteP(char16_t open) {
   switch (open) {
-    case u'[': return ToRightQuote(u']');
-    case u'(': return ToRightQuote(u')');
-    case u'<': return ToRightQuote(u'>');
-    case u'{': return ToRightQuote(u'}');
-    default: return ToRightQuote(open);
+    case u'[':
+      return ToRightQuote(u']');
+    case u'(':
+      return ToRightQuote(u')');
+    case u'<':
+      return ToRightQuote(u'>');
+    case u'{':
+      return ToRightQuote(u'}');
+    default:
+      return ToRightQuote(open);
   }
 }
 
@@ -197,7 +217,8 @@ int TParser::Scan(size_t& start) {
     // A subclass may exclude surrogates from words; a pair still stays whole.
     if (pos_ < n && IsLowSurrogate(text_[pos_]) && IsHighSurrogate(text_[pos_ - 1])) ++pos_;
     int code = 0;
-    if (keywords_ != nullptr && keywords_->Find(StringView(text_).substr(start, pos_ - start), code))
+    if (keywords_ != nullptr &&
+        keywords_->Find(StringView(text_).substr(start, pos_ - start), code))
       return code;
     return LexIdent;
   }

@@ -105,9 +105,10 @@ TEST(PasParserLexems, UsesClauseGivesKeywordBlankIdentifierAndSemicolon) {
 }
 
 TEST(PasParserLexems, KeywordsInAnyCaseComeBackAsWritten) {
-  EXPECT_EQ("[32:Object][-101: ][28:END][-101: ][29:inHerited][-101: ][30:Inline][-101: ]"
-            "[31:item][-101: ][-103:items][-101: ][-103:ends]",
-            Lex(u"Object END inHerited Inline item items ends"));
+  EXPECT_EQ(
+      "[32:Object][-101: ][28:END][-101: ][29:inHerited][-101: ][30:Inline][-101: ]"
+      "[31:item][-101: ][-103:items][-101: ][-103:ends]",
+      Lex(u"Object END inHerited Inline item items ends"));
 }
 
 TEST(PasParserLexems, EverySymbolHasItsTableCode) {
@@ -121,9 +122,10 @@ TEST(PasParserLexems, EverySymbolHasItsTableCode) {
   EXPECT_EQ(6, TPasParser::KeywordTable().Count());
   // As lexed: ' opens a string and _ starts an identifier; the others are
   // delivered with their code.
-  EXPECT_EQ("[1:!][2:\"][3:#][4:%][5:&][7:(][8:)][9:*][10:+][11:,][12:-][13:.][14:/][15::]"
-            "[16:;][17:<][18:=][19:>][20:?][21:@][22:[][23:\\][24:]][25:^][27:`]",
-            Lex(u"!\"#%&()*+,-./:;<=>?@[\\]^`"));
+  EXPECT_EQ(
+      "[1:!][2:\"][3:#][4:%][5:&][7:(][8:)][9:*][10:+][11:,][12:-][13:.][14:/][15::]"
+      "[16:;][17:<][18:=][19:>][20:?][21:@][22:[][23:\\][24:]][25:^][27:`]",
+      Lex(u"!\"#%&()*+,-./:;<=>?@[\\]^`"));
 }
 
 TEST(PasParserLexems, CharacterTestsOfPascal) {
@@ -142,12 +144,14 @@ TEST(PasParserLexems, CharacterTestsOfPascal) {
 }
 
 TEST(PasParserLexems, WordsStartingWithHexLettersAreIdentifiersAndNumbersTakeHex) {
-  EXPECT_EQ("[-103:DBTables][-101: ][-103:EDBEngineError][-101: ][-103:aBc][-101: ][-103:_f]"
-            "[-101: ][-104:$1F][-101: ][-104:$][-101: ][-104:12][-101: ][-104:0FF][-103:h]",
-            Lex(u"DBTables EDBEngineError aBc _f $1F $ 12 0FFh"));
-  EXPECT_EQ("[-103:Caption][-101: ][18:=][-101: ][-106:'a'][-105:#13][-105:#10][-106:'b''c']"
-            "[-105:#$41]",
-            Lex(u"Caption = 'a'#13#10'b''c'#$41"));
+  EXPECT_EQ(
+      "[-103:DBTables][-101: ][-103:EDBEngineError][-101: ][-103:aBc][-101: ][-103:_f]"
+      "[-101: ][-104:$1F][-101: ][-104:$][-101: ][-104:12][-101: ][-104:0FF][-103:h]",
+      Lex(u"DBTables EDBEngineError aBc _f $1F $ 12 0FFh"));
+  EXPECT_EQ(
+      "[-103:Caption][-101: ][18:=][-101: ][-106:'a'][-105:#13][-105:#10][-106:'b''c']"
+      "[-105:#$41]",
+      Lex(u"Caption = 'a'#13#10'b''c'#$41"));
 }
 
 TEST(PasParserLexems, DirectivesAndBinaryDataAreOneComment) {
@@ -156,10 +160,11 @@ TEST(PasParserLexems, DirectivesAndBinaryDataAreOneComment) {
   const String form =
       u"  object Image1: TImage\r\n    Picture.Data = {\r\n      0A544269746D61700000\r\n"
       u"      FF00FF00}\r\n  end";
-  EXPECT_EQ("[-101:  ][32:object][-101: ][-103:Image1][15::][-101: ][-103:TImage][-101:\r\n    ]"
-            "[-103:Picture][13:.][-103:Data][-101: ][18:=][-101: ]"
-            "[-108:{\r\n      0A544269746D61700000\r\n      FF00FF00}][-101:\r\n  ][28:end]",
-            Lex(form));
+  EXPECT_EQ(
+      "[-101:  ][32:object][-101: ][-103:Image1][15::][-101: ][-103:TImage][-101:\r\n    ]"
+      "[-103:Picture][13:.][-103:Data][-101: ][18:=][-101: ]"
+      "[-108:{\r\n      0A544269746D61700000\r\n      FF00FF00}][-101:\r\n  ][28:end]",
+      Lex(form));
 }
 
 TEST(PasParserLexems, QuoteSwitchOffDeliversTheTextBetweenApostrophes) {
@@ -200,12 +205,19 @@ TEST(PasParserLexems, CommentTextScannedAgainFindsItsWords) {
 
 TEST(PasParserProperty, RandomPascalAndFormTextsComeBackWhole) {
   static const char* const pieces[] = {
-      "uses", "USES", "object", "end", "inherited", "inline", "item", "DBTables", "TQuery",
-      "EDBEngineError", "_x", "a1", "Ж", "é", "\xF0\x9F\x98\x80", " ", "  ", "\t", "\r\n",
-      "\n", ";", ",", ":", "=", ":=", ".", "..", "(", ")", "[", "]", "<", ">", "^", "@",
-      "'", "''", "'text'", "'It''s'", "#13", "#$0D", "#", "$", "$1F", "12", "1.5", "1e+3",
-      "{", "}", "{$R *.dfm}", "{ 0A1B2C }", "(*", "*)", "//", "/", "*", "|", "~", "`",
-      "\"", "<item>", "\\"};
+      "uses",       "USES", "object",   "end",     "inherited",
+      "inline",     "item", "DBTables", "TQuery",  "EDBEngineError",
+      "_x",         "a1",   "Ж",        "é",       "\xF0\x9F\x98\x80",
+      " ",          "  ",   "\t",       "\r\n",    "\n",
+      ";",          ",",    ":",        "=",       ":=",
+      ".",          "..",   "(",        ")",       "[",
+      "]",          "<",    ">",        "^",       "@",
+      "'",          "''",   "'text'",   "'It''s'", "#13",
+      "#$0D",       "#",    "$",        "$1F",     "12",
+      "1.5",        "1e+3", "{",        "}",       "{$R *.dfm}",
+      "{ 0A1B2C }", "(*",   "*)",       "//",      "/",
+      "*",          "|",    "~",        "`",       "\"",
+      "<item>",     "\\"};
   std::mt19937 rng(1337);
   const size_t count = sizeof pieces / sizeof pieces[0];
   for (int round = 0; round < 4000; ++round) {
@@ -247,7 +259,9 @@ TEST_F(PasParserFiles, CyrillicUnitInWindows1251DecodesAndIsWrittenBackUnchanged
   EXPECT_TRUE(Has(lexems, LexIdent, u"DBTables"));
   EXPECT_TRUE(Has(lexems, LexKwUses, u"uses"));
   // A byte undefined in 1251 stays in its word; alone it is a word of its own.
-  EXPECT_TRUE(Has(lexems, LexIdent, u"\xDC98" u"Done"));
+  EXPECT_TRUE(Has(lexems, LexIdent,
+                  u"\xDC98"
+                  u"Done"));
   EXPECT_TRUE(Has(lexems, LexIdent, u"\xDC98"));
   EXPECT_TRUE(Has(lexems, LexKwEnd, u"end"));
   EXPECT_EQ(bytes, Read(dir_ / "Main.out"));
@@ -255,7 +269,8 @@ TEST_F(PasParserFiles, CyrillicUnitInWindows1251DecodesAndIsWrittenBackUnchanged
 
 TEST_F(PasParserFiles, WesternUnitInWindows1252DecodesAndIsWrittenBackUnchanged) {
   const std::string bytes =
-      "unit Caf\xE9;\r\n{ Gr\xFC\xDF""e \x80 \x81\x8D\x8F\x90\x9D }\r\nconst Price = '12 \x80';"
+      "unit Caf\xE9;\r\n{ Gr\xFC\xDF"
+      "e \x80 \x81\x8D\x8F\x90\x9D }\r\nconst Price = '12 \x80';"
       "\r\n// na\xEFve r\xE9sum\xE9\nend.";
   const fs::path in = Write("Cafe.pas", bytes);
   ASSERT_EQ(1252, TEncoding::DefaultCodePage());

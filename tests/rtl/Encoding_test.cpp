@@ -31,7 +31,7 @@ std::string RandomBytes(std::mt19937& rng, const TEncoding& enc) {
       if (k < 6) s.push_back(static_cast<char>(highs[any(rng) % 7]));
     } else if (&enc == &TEncoding::UTF8() && k < 7) {
       static const int interesting[] = {0xED, 0xA0, 0xBF, 0xB2, 0x80, 0xC0, 0xC2, 0xE0,
-                                        0xF0, 0xF4, 0x90, 0xF5, 0xFF, 0x00, 'a', 0xEF};
+                                        0xF0, 0xF4, 0x90, 0xF5, 0xFF, 0x00, 'a',  0xEF};
       s.push_back(static_cast<char>(interesting[any(rng) % 16]));
     } else {
       s.push_back(static_cast<char>(any(rng)));
@@ -44,8 +44,8 @@ std::string RandomBytes(std::mt19937& rng, const TEncoding& enc) {
 
 TEST(EncodingRoundTrip, RandomBytesWithAndWithoutByteOrderMarkComeBackUnchanged) {
   std::mt19937 rng(20240521);
-  const TEncoding* encodings[] = {&TEncoding::Default(), &TEncoding::Unicode(),
-                                  &TEncoding::UTF8(), &TEncoding::CodePage(1251),
+  const TEncoding* encodings[] = {&TEncoding::Default(),      &TEncoding::Unicode(),
+                                  &TEncoding::UTF8(),         &TEncoding::CodePage(1251),
                                   &TEncoding::CodePage(1253), &TEncoding::CodePage(874)};
   for (const TEncoding* enc : encodings) {
     for (int round = 0; round < 20000; ++round) {
@@ -67,16 +67,15 @@ TEST(EncodingRoundTrip, RandomBytesWithAndWithoutByteOrderMarkComeBackUnchanged)
 
 TEST(EncodingRoundTrip, PiecesEncodeLikeTheWholeWhenNoPairIsCut) {
   std::mt19937 rng(7);
-  for (const TEncoding* enc :
-       {&TEncoding::Default(), &TEncoding::Unicode(), &TEncoding::UTF8()}) {
+  for (const TEncoding* enc : {&TEncoding::Default(), &TEncoding::Unicode(), &TEncoding::UTF8()}) {
     for (int round = 0; round < 5000; ++round) {
       const std::string bytes = RandomBytes(rng, *enc);
       const String text = enc->GetString(bytes);
       std::string joined;
       size_t start = 0;
       for (size_t i = 1; i <= text.size(); ++i) {
-        const bool insidePair = i < text.size() && text[i - 1] >= 0xD800 &&
-                                text[i - 1] <= 0xDBFF && text[i] >= 0xDC00 && text[i] <= 0xDFFF;
+        const bool insidePair = i < text.size() && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF &&
+                                text[i] >= 0xDC00 && text[i] <= 0xDFFF;
         if (i == text.size() || (!insidePair && rng() % 3 == 0)) {
           joined += enc->GetBytes(StringView(text).substr(start, i - start));
           start = i;
@@ -135,7 +134,10 @@ TEST(EncodingUtf8, InvalidBytesAreCarriedAsRawBytes) {
   const TEncoding& enc = TEncoding::UTF8();
   // Invalid lead, truncated sequence, overlong form.
   const std::string bytes = Bytes({'a', 0xFF, 0xE2, 0x82, 'b', 0xC0, 0xAF, 0xE2, 0x82});
-  EXPECT_EQ(u"a\xDCFF\xDCE2\xDC82" u"b\xDCC0\xDCAF\xDCE2\xDC82", enc.GetString(bytes));
+  EXPECT_EQ(
+      u"a\xDCFF\xDCE2\xDC82"
+      u"b\xDCC0\xDCAF\xDCE2\xDC82",
+      enc.GetString(bytes));
   EXPECT_EQ(bytes, enc.GetBytes(enc.GetString(bytes)));
   EXPECT_EQ(u"\u20AC\U0001F600", enc.GetString("\xE2\x82\xAC\xF0\x9F\x98\x80"));
 }
@@ -160,10 +162,9 @@ TEST(EncodingUnicode, LoneSurrogatesAndAnOddTrailingByteRoundTrip) {
   EXPECT_EQ(u"A\u0416", enc.GetString(Bytes({'A', 0, 0x16, 0x04})));
   // A real lone unit in the raw-byte range, a lone high surrogate, and a
   // lone high right before an odd trailing byte.
-  for (const std::string& bytes :
-       {Bytes({0x81, 0xDC, 'x', 0}), Bytes({0x00, 0xD8, 'x', 0}), Bytes({0x00, 0xD8, 0x41}),
-        Bytes({0x00, 0xD8, 0x00, 0xDB, 0x0A}), Bytes({0x3D, 0xD8, 0x00, 0xDE, 0x0A}),
-        Bytes({0x0A})}) {
+  for (const std::string& bytes : {Bytes({0x81, 0xDC, 'x', 0}), Bytes({0x00, 0xD8, 'x', 0}),
+                                   Bytes({0x00, 0xD8, 0x41}), Bytes({0x00, 0xD8, 0x00, 0xDB, 0x0A}),
+                                   Bytes({0x3D, 0xD8, 0x00, 0xDE, 0x0A}), Bytes({0x0A})}) {
     EXPECT_EQ(bytes, enc.GetBytes(enc.GetString(bytes)));
   }
   EXPECT_EQ(u"\U0001F600", enc.GetString(Bytes({0x3D, 0xD8, 0x00, 0xDE})));

@@ -107,9 +107,10 @@ TEST(LexemList, LooksUpWithoutRegardToCaseSortedOrNot) {
 }
 
 TEST(ParserScanning, CommentsOfEveryKindAreOneLexemEach) {
-  EXPECT_EQ("[-108:{ a }][-101: ][-108:(* b } *)][-101:\r\n][-108:// c { d]"
-            "[-101:\n][-103:x]",
-            Lex(u"{ a } (* b } *)\r\n// c { d\nx"));
+  EXPECT_EQ(
+      "[-108:{ a }][-101: ][-108:(* b } *)][-101:\r\n][-108:// c { d]"
+      "[-101:\n][-103:x]",
+      Lex(u"{ a } (* b } *)\r\n// c { d\nx"));
   // Unterminated block comments run to the end; "(*)" does not close itself.
   EXPECT_EQ("[-108:{ open\nx]", Lex(u"{ open\nx"));
   EXPECT_EQ("[-108:(*) x]", Lex(u"(*) x"));
@@ -117,8 +118,7 @@ TEST(ParserScanning, CommentsOfEveryKindAreOneLexemEach) {
 }
 
 TEST(ParserScanning, StringsKeepDoubledQuotesAndStopAtTheLineEndWhenOpen) {
-  EXPECT_EQ("[-106:'It''s'][-101: ][-106:\"say \"\"hi\"\"\"]",
-            Lex(u"'It''s' \"say \"\"hi\"\"\""));
+  EXPECT_EQ("[-106:'It''s'][-101: ][-106:\"say \"\"hi\"\"\"]", Lex(u"'It''s' \"say \"\"hi\"\"\""));
   EXPECT_EQ("[-106:''''][-101: ][-106:'']", Lex(u"'''' ''"));
   EXPECT_EQ("[-106:'''''']", Lex(u"''''''"));  // one literal: two quotes
   EXPECT_EQ("[-106:'open][-101:\r\n][-103:next]", Lex(u"'open\r\nnext"));
@@ -190,10 +190,10 @@ TEST(ParserText, SetTextRestartsAndStreamConstructorDecodes) {
 TEST(ParserProperty, RandomTextsComeBackWhole) {
   std::mt19937 rng(424242);
   static const char16_t pieces[][6] = {
-      u"{",  u"}",    u"(*",    u"*)",  u"//",   u"'",  u"''",   u"\"",     u"#",
-      u"#1", u"#$",   u"$1F",   u"1.",  u"1e",   u"+",  u"..",   u"\r\n",   u"\n",
-      u" ",  u"\t",   u"x",     u"Ab",  u"_",    u"0",  u"\0",   u"\u00FF", u"\u0416",
-      u"\xD83D", u"\xDE00", u"\xDC81", u"\u00A0", u"[", u"]", u"-", u"/", u"*", u"(", u")"};
+      u"{",      u"}",   u"(*", u"*)", u"//", u"'",      u"''",     u"\"",     u"#",      u"#1",
+      u"#$",     u"$1F", u"1.", u"1e", u"+",  u"..",     u"\r\n",   u"\n",     u" ",      u"\t",
+      u"x",      u"Ab",  u"_",  u"0",  u"\0", u"\u00FF", u"\u0416", u"\xD83D", u"\xDE00", u"\xDC81",
+      u"\u00A0", u"[",   u"]",  u"-",  u"/",  u"*",      u"(",      u")"};
   const size_t count = sizeof pieces / sizeof pieces[0];
   for (int round = 0; round < 3000; ++round) {
     String text;
