@@ -14,6 +14,7 @@ struct Token {
   Tok kind = Tok::End;
   String text;  // identifier, string value, symbol, or comment body
   int line = 1;
+  bool brace = false;  // a { } comment
 };
 
 bool IsIdentStart(char16_t c) {
@@ -41,7 +42,10 @@ class Scanner {
     t.line = line_;
     if (pos_ >= s_.size()) return t;
     const char16_t c = s_[pos_];
-    if (c == u'{') return Comment(t, 1, u"}");
+    if (c == u'{') {
+      t.brace = true;
+      return Comment(t, 1, u"}");
+    }
     if (c == u'(' && Peek(1) == u'*') return Comment(t, 2, u"*)");
     if (c == u'/' && Peek(1) == u'/') {
       while (pos_ < s_.size() && s_[pos_] != u'\n' && s_[pos_] != u'\r') ++pos_;
@@ -238,7 +242,8 @@ class DprParser {
         case Tok::End:
           sc_.Fail(usesLine, u"the uses clause is not closed with ';'");
         case Tok::Comment:
-          if (formTarget != nullptr && !t.text.empty() && t.text[0] != u'$') {
+          // The IDE writes the form name as {Name} or {Name: TClass}.
+          if (formTarget != nullptr && t.brace) {
             String form = t.text;
             const size_t colon = form.find(u':');
             if (colon != String::npos) form.resize(colon);

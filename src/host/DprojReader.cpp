@@ -48,6 +48,22 @@ const xmlNode* FirstChild(const xmlNode* n, const char* localName) {
   return nullptr;
 }
 
+// The first error libxml2 reports: later ones only follow from it.
+struct FirstError {
+  bool seen = false;
+  int line = 0;
+  String message;
+};
+
+// libxml2 hands the parser context to a context's structured error handler.
+void KeepFirstError(void* ctxt, xmlErrorPtr error) {
+  auto* first = static_cast<FirstError*>(static_cast<xmlParserCtxt*>(ctxt)->_private);
+  if (first == nullptr || first->seen || error == nullptr || error->level < XML_ERR_ERROR) return;
+  first->seen = true;
+  first->line = error->line;
+  if (error->message != nullptr) first->message = Trim(FromUtf8(error->message));
+}
+
 }  // namespace
 
 TProjectFile ParseDproj(std::string_view xml, const String& fileName) {
@@ -58,14 +74,15 @@ TProjectFile ParseDproj(std::string_view xml, const String& fileName) {
   // No network, no entity substitution, no output to stderr: errors are
   // taken from the context and reported with the file name.
   const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+  FirstError first;
+  ctxt->sax->serror = KeepFirstError;
+  ctxt->_private = &first;
   const std::string url = ToUtf8(fileName);
   std::unique_ptr<xmlDoc, DocDeleter> doc(xmlCtxtReadMemory(
       ctxt.get(), xml.data(), static_cast<int>(xml.size()), url.c_str(), nullptr, options));
   if (!doc) {
-    const xmlError* err = xmlCtxtGetLastError(ctxt.get());
-    String what = err != nullptr && err->message != nullptr ? Trim(FromUtf8(err->message))
-                                                            : String(u"not well-formed XML");
-    throw EProjectFileError(fileName, err != nullptr ? err->line : 0, u"XML error: " + what);
+    const String what = first.message.empty() ? String(u"not well-formed XML") : first.message;
+    throw EProjectFileError(fileName, first.line, u"XML error: " + what);
   }
 
   const xmlNode* root = xmlDocGetRootElement(doc.get());
