@@ -1,0 +1,59 @@
+#include "cli/CliCommon.h"
+
+#include <iostream>
+#include <iterator>
+
+#include "files/FileSystem.h"
+#include "rtl/Encoding.h"
+
+namespace mirel::cli {
+
+void AddCodePageOption(CLI::App& command, int& codePage) {
+  command
+      .add_option("--codepage", codePage,
+                  "Windows code page of the strings and names in the form (874, 1250 to "
+                  "1258); default 1252")
+      ->type_name("N");
+}
+
+void ApplyCodePage(int codePage) {
+  if (codePage == 0) return;
+  try {
+    TEncoding::SetDefaultCodePage(codePage);
+  } catch (const Exception& e) {
+    throw TCliError(e.Message(), exitBadInput);
+  }
+}
+
+std::string ReadInput(const std::string& path) {
+  if (path == "-") {
+    std::string data((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+    if (std::cin.bad()) throw TCliError(u"cannot read standard input", exitFailure);
+    return data;
+  }
+  std::string data;
+  const TFsResult r = TFileSystem::Real().ReadFile(FromUtf8(path), data);
+  if (!r) throw TCliError(u"cannot read " + FromUtf8(path) + u": " + r.Message(), exitFailure);
+  return data;
+}
+
+void WriteOutput(const std::string& path, std::string_view bytes) {
+  if (path == "-") {
+    std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::cout.flush();
+    if (!std::cout) throw TCliError(u"cannot write standard output", exitFailure);
+    return;
+  }
+  const TFsResult r = TFileSystem::Real().WriteFile(FromUtf8(path), bytes);
+  if (!r) throw TCliError(u"cannot write " + FromUtf8(path) + u": " + r.Message(), exitFailure);
+}
+
+String DecodeTextFile(std::string_view bytes) {
+  if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE")
+    return TEncoding::Unicode().GetString(bytes.substr(2));
+  if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
+    return TEncoding::UTF8().GetString(bytes.substr(3));
+  return TEncoding::Default().GetString(bytes);
+}
+
+}  // namespace mirel::cli

@@ -1,0 +1,49 @@
+// mirel-migrate: the command-line front end of the migration engine.
+#include <iostream>
+
+#include "cli/CliCommon.h"
+
+namespace mirel::cli {
+void AddFormCommands(CLI::App& app, TCommandAction& action);
+}
+
+namespace {
+
+using namespace mirel::cli;
+
+// The subcommand families, in the order --help lists them.
+constexpr TRegisterCommands kCommandFamilies[] = {
+    AddFormCommands,
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app(
+      "Migrates Delphi applications from BDE or ADO data-access components to the Mirel "
+      "SQL Server components.",
+      "mirel-migrate");
+  app.require_subcommand(1);
+  app.footer("Run 'mirel-migrate COMMAND --help' for the options and examples of a command.");
+  TCommandAction action;
+  for (const TRegisterCommands add : kCommandFamilies) add(app, action);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);  // prints help, or the error with a hint
+    return code == 0 ? exitOk : exitBadInput;
+  }
+  if (!action) return exitBadInput;
+  try {
+    return action();
+  } catch (const TCliError& e) {
+    std::cerr << "mirel-migrate: " << e.what() << '\n';
+    return e.ExitCode();
+  } catch (const mirel::Exception& e) {
+    std::cerr << "mirel-migrate: " << e.what() << '\n';
+    return exitBadInput;
+  } catch (const std::exception& e) {
+    std::cerr << "mirel-migrate: " << e.what() << '\n';
+    return exitFailure;
+  }
+}
