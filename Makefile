@@ -24,7 +24,7 @@ test: build
 # The same suite under AddressSanitizer and UndefinedBehaviorSanitizer; any
 # report fails the run (halt_on_error, and -fno-sanitize-recover for UBSan).
 asan-test: deps
-	cmake -S . -B $(ASAN_BUILD) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DMIREL_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DMIREL_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0 \
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \

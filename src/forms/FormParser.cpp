@@ -110,6 +110,8 @@ bool TFormParser::IsWordLiteral(StringView literal) const {
   return literal == u"end" || literal == u"item";
 }
 
+bool TFormParser::IsMemoRule(StringView name) const { return name == u"<nested_obj>"; }
+
 TFormParser::Tracked TFormParser::TrackedKind(int ruleIndex) const {
   return ruleIndex >= 0 && static_cast<size_t>(ruleIndex) < tracked_.size()
              ? tracked_[static_cast<size_t>(ruleIndex)]

@@ -15,6 +15,12 @@
 // the engine's snapshots undo whatever a failed alternative recorded. A
 // failed parse records nothing; WriteObject then gives "".
 //
+// A nested object is matched once per position and remembered: the grammar
+// would otherwise match the last nested object of every level twice, which
+// doubles the work with each level of nesting. Its match depends on the text
+// alone and leaves nothing behind but the text recorded by this class's
+// tracking, which runs on every call.
+//
 // Two deliberate departures from the bare grammar, both so that valid forms
 // convert instead of being cut short or rejected:
 //  - "end" closes an object or collection item only when no letter, digit or
@@ -120,6 +126,7 @@ class TFormParser : public TLL1Parser {
   void BeforeParse() override;
   void AfterParse(bool& result) override;
   bool IsWordLiteral(StringView literal) const override;
+  bool IsMemoRule(StringView name) const override;
 
  private:
   friend class TFormParseState;

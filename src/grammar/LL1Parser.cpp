@@ -36,6 +36,24 @@ ItemKind FirstItemKind(StringView alt) {
   return alt[1] == u'*' ? ItemKind::CharClass : ItemKind::Nonterminal;
 }
 
+/// The lowest address of the calling thread's stack, or null when unknown.
+/// Asking the system is slow for the main thread (it reads the process's
+/// memory map), so each thread asks once.
+const char* StackLowEnd() {
+  thread_local const char* low = [] {
+    const char* result = nullptr;
+    pthread_attr_t attr;
+    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+      void* addr = nullptr;
+      size_t size = 0;
+      if (pthread_attr_getstack(&attr, &addr, &size) == 0) result = static_cast<const char*>(addr);
+      pthread_attr_destroy(&attr);
+    }
+    return result;
+  }();
+  return low;
+}
+
 char16_t CollationKey(char16_t c) { return AsciiUpper(c); }
 
 /// The ordering of alternatives within one kind: descending, letters compared
@@ -240,6 +258,8 @@ void TLL1Parser::SortAlternatives() {
 }
 
 void TLL1Parser::Compile() {
+  memo_rule_.clear();
+  for (const auto& rule : rules_) memo_rule_.push_back(IsMemoRule(rule.Name));
   for (auto& rule : rules_) {
     rule.Compiled.clear();
     for (const String& alt : rule.Alternatives) {
@@ -328,13 +348,29 @@ bool TLL1Parser::ParseNonterminal(const TRuleRef& ref) {
   const char* frame = static_cast<const char*>(__builtin_frame_address(0));
   if (stack_base_ != nullptr && static_cast<size_t>(stack_base_ - frame) > stack_budget_)
     throw TooDeep{};
+  const size_t index = static_cast<size_t>(ref.Index);
+  uint64_t key = 0;
+  const bool memo = memo_enabled_ && memo_rule_[index];
+  if (memo) {
+    key = (static_cast<uint64_t>(index) << 32) | static_cast<uint32_t>(state_->Position);
+    const auto hit = memo_.find(key);
+    if (hit != memo_.end()) {
+      if (hit->second == 0) return false;
+      state_->Position = hit->second;
+      return true;
+    }
+  }
   DepthGuard guard(*this);
   TParseState& snapshot = SnapshotAt(depth_);
-  for (const Alternative& alt : rules_[static_cast<size_t>(ref.Index)].Compiled) {
+  for (const Alternative& alt : rules_[index].Compiled) {
     snapshot.Assign(*state_);
-    if (MatchAlternative(alt)) return true;
+    if (MatchAlternative(alt)) {
+      if (memo) memo_[key] = state_->Position;
+      return true;
+    }
     state_->Assign(snapshot);
   }
+  if (memo) memo_[key] = 0;
   return false;
 }
 
@@ -368,21 +404,16 @@ bool TLL1Parser::Parse(StringView text, StringView startName, int& position) {
   state_->Position = position;
   depth_ = 0;
   call_count_ = 0;
+  memo_.clear();
   depth_exceeded_ = false;
 
   // The budget is measured from here down, and never more than this thread's
   // stack has left below this frame.
   stack_base_ = static_cast<const char*>(__builtin_frame_address(0));
   const size_t budget_setting = stack_budget_;
-  pthread_attr_t attr;
-  if (pthread_getattr_np(pthread_self(), &attr) == 0) {
-    void* low = nullptr;
-    size_t size = 0;
-    if (pthread_attr_getstack(&attr, &low, &size) == 0 && low != nullptr) {
-      const size_t left = static_cast<size_t>(stack_base_ - static_cast<const char*>(low));
-      stack_budget_ = std::min(stack_budget_, left > kStackReserve ? left - kStackReserve : 0);
-    }
-    pthread_attr_destroy(&attr);
+  if (const char* low = StackLowEnd()) {
+    const size_t left = static_cast<size_t>(stack_base_ - low);
+    stack_budget_ = std::min(stack_budget_, left > kStackReserve ? left - kStackReserve : 0);
   }
 
   const int start = RuleIndex(startName);

@@ -36,6 +36,15 @@
 // ParseNonterminal, every class reference through GetCharClass and
 // MatchCharClass, and each parse is bracketed by BeforeParse/AfterParse.
 //
+// Memoisation (opt-in, per rule): a subclass may name rules whose result at a
+// position can be remembered for the rest of a parse (IsMemoRule). The engine
+// then matches such a rule at most once per position; later calls answer from
+// the memo, moving Position to the remembered end on success. The subclass's
+// ParseNonterminal still sees every call of the rule itself, but not the calls
+// a repeated match would have made inside it. Only rules whose match depends
+// on the position alone, and whose successful match leaves the state as it
+// found it apart from Position, may be named; the engine cannot check this.
+//
 // Bounded recursion: nesting in the input becomes recursion here. A parse
 // that would use more stack than the parser's budget (see SetStackBudget)
 // stops and fails cleanly, as if the text did not match, instead of
@@ -47,6 +56,7 @@
 #include <bitset>
 #include <cstddef>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "rtl/SysUtils.h"
@@ -163,6 +173,10 @@ class TLL1Parser {
   /// True when the last Parse failed because the input nested too deeply.
   bool DepthExceeded() const { return depth_exceeded_; }
 
+  /// Turns memoisation of the rules named by IsMemoRule on (the default) or
+  /// off; the results of a parse are the same either way.
+  void SetMemoization(bool on) { memo_enabled_ = on; }
+
   /// Number of nonterminal calls made by the last Parse: a measure of the
   /// work a parse did, independent of the machine.
   long long CallCount() const { return call_count_; }
@@ -186,6 +200,13 @@ class TLL1Parser {
   /// preparation; the engine marks none.
   virtual bool IsWordLiteral(StringView literal) const {
     (void)literal;
+    return false;
+  }
+
+  /// Whether matches of the rule may be memoised (see the class comment).
+  /// Asked once per rule at preparation; the engine names none.
+  virtual bool IsMemoRule(StringView name) const {
+    (void)name;
     return false;
   }
 
@@ -217,6 +238,9 @@ class TLL1Parser {
   size_t stack_budget_;
   bool depth_exceeded_ = false;
   long long call_count_ = 0;
+  bool memo_enabled_ = true;
+  std::vector<bool> memo_rule_;  // by rule index
+  std::unordered_map<uint64_t, int> memo_;  // (rule, position) -> end position, or 0: failed
 };
 
 }  // namespace mirel

@@ -112,10 +112,12 @@ String FromUtf8(std::string_view s) {
       c = (c << 6) | (b & 0x3F);
     }
     if (ok) {
-      // Reject overlong forms and out-of-range values; surrogates encoded in
-      // 3 bytes are accepted so that ToUtf8 of an unpaired surrogate reads back.
-      if ((len == 3 && c < 0x800) || (len == 4 && (c < 0x10000 || c > 0x10FFFF))) ok = false;
-      if (len == 3 && c >= 0xDC80 && c <= 0xDCFF) ok = false;  // reserved for raw bytes
+      // Overlong forms, values past U+10FFFF and encoded surrogates are not
+      // UTF-8; their bytes are kept as raw bytes so they are written back as
+      // they were (two encoded halves must not turn into one 4-byte form).
+      if ((len == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
+          (len == 4 && (c < 0x10000 || c > 0x10FFFF)))
+        ok = false;
     }
     if (!ok) {
       out.push_back(static_cast<char16_t>(0xDC00 + b0));

@@ -276,3 +276,56 @@ TEST(FormParserLimits, WorkGrowsLinearlyWithTheSizeOfAnObject) {
   EXPECT_LT(large, small * 5);  // four times the properties, about four times the work
   EXPECT_GT(large, small * 3);
 }
+
+namespace {
+
+String NestedChain(int levels, bool closed) {
+  String s;
+  for (int i = 0; i < levels; ++i)
+    s += String(static_cast<size_t>(i) * 2, u' ') + u"object P" + IntToStr(i) + u": TPanel\n" +
+         String(static_cast<size_t>(i) * 2 + 2, u' ') + u"Left = " + IntToStr(i) + u"\n";
+  for (int i = levels - 1; i >= (closed ? 0 : 1); --i)
+    s += String(static_cast<size_t>(i) * 2, u' ') + u"end\n";
+  return s;
+}
+
+}  // namespace
+
+TEST(FormParserLimits, NestingCostsLinearWorkWhetherTheObjectParsesOrNot) {
+  for (bool closed : {true, false}) {
+    TFormParser p;
+    const auto calls = [&](int levels) {
+      const String text = NestedChain(levels, closed);
+      EXPECT_EQ(closed, ParseObject(p, text) != 0);
+      return p.CallCount();
+    };
+    const long long c15 = calls(15), c30 = calls(30);
+    EXPECT_LT(c30, c15 * 3) << (closed ? "well-formed" : "missing end");
+  }
+}
+
+TEST(FormParserLimits, RememberingNestedObjectsChangesNoResult) {
+  const String corpus[] = {
+      NestedChain(6, true),
+      NestedChain(6, false),
+      u"object Q: TQuery\n  object F: TField\n    Tag = 1\n  end\n  Tag = 2\n"
+      u"  object F: TField\n    Tag = 1\n  end\n  object G: TField\n  end\nend\n",
+      u"object Q: TQuery\n  object F: TField\n  Tag = 2\nend\n",
+      u"inherited Q: TQuery [2]\n  Tag = 1\nend\n",
+      u"object Q: TQuery\n  EndField = 1\n  object E: TField\n    EndX = <\n      item\n"
+      u"        EndY = 2\n      end>\n  end\nend   \n\t object Next: TX\n",
+  };
+  for (const String& text : corpus) {
+    TRecordingParser with, without;
+    without.SetMemoization(false);
+    const int a = ParseObject(with, text, u"TNew"), b = ParseObject(without, text, u"TNew");
+    EXPECT_EQ(b, a) << ToUtf8(text);
+    EXPECT_EQ(without.WriteObject(2), with.WriteObject(2)) << ToUtf8(text);
+    EXPECT_EQ(without.NestedObjects(), with.NestedObjects());
+    ASSERT_EQ(without.Calls.size(), with.Calls.size());
+    for (size_t i = 0; i < with.Calls.size(); ++i) {
+      EXPECT_EQ(without.Calls[i].Name, with.Calls[i].Name);
+      EXPECT_EQ(without.Calls[i].Value, with.Calls[i].Value);
+    }
+  }
+}

@@ -38,8 +38,9 @@ TEST(StringList, TextSplitsOnAnyLineBreakAndJoinsWithCrLf) {
 }
 
 TEST(SysUtils, Utf8RoundTripKeepsInvalidBytes) {
-  const std::string raw = "ok \xC3\xA9 \xFF\xFE \xED\xB2\x80 \xE2\x82";
-  EXPECT_EQ(raw, ToUtf8(FromUtf8(raw)));
+  for (const std::string raw : {"ok \xC3\xA9 \xFF\xFE \xED\xB2\x80 \xE2\x82",
+                                "\xED\xA0\xBD\xED\xB8\x80", "\xED\xA0\x80\x80", "\xF0\x9F\x98\x80"})
+    EXPECT_EQ(raw, ToUtf8(FromUtf8(raw)));
   EXPECT_EQ(u"ok \u00e9", FromUtf8("ok \xC3\xA9"));
 }
 
