@@ -112,12 +112,14 @@ class TStreamReader {
     if ((first & 0xF0) == 0xF0) {
       if (first & 0x08) Fail(at, u"unknown object flag in prefix byte " + Hex2(first));
       obj.Flags = first & 0x07;
-      obj.EmptyPrefix = obj.Flags == 0;
       if (obj.Flags & ffChildPos) obj.ChildPos = SmallInt(obj.ChildPosType, u"child position");
     } else {
       --pos_;
     }
     obj.ClassName = Name(u"class name", false, false);
+    // The writer always puts a prefix before a class name of 240 bytes or
+    // more; only a prefix it would not have written needs remembering.
+    obj.EmptyPrefix = (first & 0xF0) == 0xF0 && obj.Flags == 0 && obj.ClassName.size() < 0xF0;
     obj.Name = Name(u"object name", false, true);
     ReadProperties(obj.Properties, depth);
     for (;;) {
