@@ -13,7 +13,8 @@
 //  - Modules, projects, module infos and editors are handed out as
 //    std::shared_ptr: a caller's reference keeps the object alive, also after
 //    the host closed the module or was destroyed. A closed object stays safe
-//    to call: it answers with neutral values (false, 0, empty, nullptr).
+//    to call: it answers with neutral values (false, 0, nullptr) and may
+//    still give its file name.
 //  - The main menu and its items belong to the host; a TMenuItem* stays valid
 //    while the item is in the menu (the wizard never removes items).
 //  - Wizards handed to a TWizardRegisterProc are held by the host until it

@@ -430,3 +430,39 @@ TEST(DiskHostLifetime, DestroyingTheHostUninstallsItAndReleasesWizards) {
   EXPECT_FALSE(module->Save(false, true));  // outlives the host, answers neutrally
   EXPECT_EQ(nullptr, module->GetModuleFileEditor(0));
 }
+
+TEST(DprReader, EveryTruncationEitherParsesOrFailsWithALine) {
+  const std::string dpr =
+      "program P;\r\n{$IFDEF X} uses A in 'a.pas' {AForm}; {$ELSE}\r\nuses (* c *) B in "
+      "'b''.pas', // x\r\n C.D in 'c\\d.pas';{$ENDIF}\r\nbegin end.";
+  for (size_t n = 0; n <= dpr.size(); ++n) {
+    try {
+      ParseDpr(FromUtf8(dpr.substr(0, n)), u"P.dpr");
+    } catch (const EProjectFileError& e) {
+      EXPECT_GE(e.Line(), 1) << n;
+      EXPECT_LE(e.Line(), 4) << n;
+    }
+  }
+}
+
+TEST_F(DiskHost, ProjectSourcesInUtf16AndTheLegacyCodePageNameNonAsciiFiles) {
+  dir.Write("Übersicht.pas", "unit Übersicht;");
+  dir.Write("Größe.pas", "unit Größe;");
+  // UTF-16LE with its byte-order mark.
+  std::string utf16 = "\xFF\xFE";
+  for (char16_t c : U("program W; uses Übersicht in 'Übersicht.pas'; begin end.")) {
+    utf16 += static_cast<char>(c & 0xFF);
+    utf16 += static_cast<char>(c >> 8);
+  }
+  dir.Write("W.dpr", utf16);
+  host.Open(dir / "W.dpr");
+  EXPECT_EQ("W.dpr Übersicht.pas", ProjectEntries(host, dir));
+  // Windows-1252 bytes (no byte-order mark, not UTF-8).
+  dir.Write("A.dpr",
+            "program A; uses Gr\xF6\xDF"
+            "e in 'Gr\xF6\xDF"
+            "e.pas'; begin end.");
+  host.Open(dir / "A.dpr");
+  EXPECT_EQ("A.dpr Größe.pas", ProjectEntries(host, dir));
+  EXPECT_EQ(3, host.GetModuleCount());
+}
