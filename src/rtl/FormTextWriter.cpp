@@ -135,11 +135,16 @@ class TTextWriter {
         out += IntToStr(v.Int) + u"c";
         break;
       case TValueType::vaExtended: {
+        // The integer bit must be set exactly when the exponent is not 0;
+        // other encodings are not numbers any conversion could produce.
+        const bool integerBit = (v.Bits >> 63) != 0;
+        const bool zeroExponent = (v.ExtExponent & 0x7FFF) == 0;
+        if (integerBit == zeroExponent)
+          Fail(u"a non-canonical extended value (unnormal or pseudo-denormal) has no text form");
         const long double x = ExtendedFromBits(v.Bits, v.ExtExponent);
         if (!std::isfinite(x)) Fail(u"an infinite or NaN extended value has no text form");
         const std::string s = ShortestDecimal(x, true);
-        if (!SameExtendedBits(x, v.Bits, v.ExtExponent))
-          Fail(u"a non-canonical extended value (unnormal or pseudo-denormal) has no text form");
+        MIREL_ASSERT(SameExtendedBits(x, v.Bits, v.ExtExponent));
         out += Ascii(s);
         break;
       }

@@ -7,6 +7,18 @@
 #include <sstream>
 #include <stdexcept>
 
+namespace mirel {
+
+void PrintTo(const TFormObjectNode& node, std::ostream* os) {
+  try {
+    *os << test::ToHex(WriteObjectStream(node));
+  } catch (const std::exception& e) {
+    *os << "(no stream: " << e.what() << ")";
+  }
+}
+
+}  // namespace mirel
+
 namespace mirel::test {
 
 std::string HexBytes(std::string_view hex) {

@@ -2,8 +2,17 @@
 // reading and writing whole files in a test's temporary folder.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <string_view>
+
+#include "rtl/FormStream.h"
+
+namespace mirel {
+/// Lets GoogleTest show a tree as its binary stream in hex (or the reason
+/// it has none) instead of raw object bytes.
+void PrintTo(const TFormObjectNode& node, std::ostream* os);
+}  // namespace mirel
 
 namespace mirel::test {
 
