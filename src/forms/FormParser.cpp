@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "rtl/Classes.h"
+
 namespace mirel {
 
 namespace {
@@ -210,7 +212,72 @@ bool TFormParser::ParseNonterminal(const TRuleRef& ref) {
   return true;
 }
 
-void TFormParser::ConvertProperty(StringView name, StringView value) { AddProperty(name, value); }
+StringView TFormParser::Unquoted(StringView value) {
+  return value.size() < 2 ? StringView() : value.substr(1, value.size() - 2);
+}
+
+std::vector<String> TFormParser::ParamList(StringView value) {
+  std::vector<String> params;
+  const StringView inner = Unquoted(value);
+  size_t i = 0;
+  while (i < inner.size()) {
+    size_t j = i;
+    while (j < inner.size() && inner[j] != u'\r' && inner[j] != u'\n') ++j;
+    params.push_back(String(Unquoted(Trim(inner.substr(i, j - i)))));
+    if (j < inner.size() && inner[j] == u'\r') ++j;
+    if (j < inner.size() && inner[j] == u'\n') ++j;
+    i = j;
+  }
+  return params;
+}
+
+String TFormParser::ParamValue(const std::vector<String>& params, StringView name) {
+  for (const String& p : params) {
+    const size_t eq = p.find(u'=');
+    if (eq != String::npos && SameText(StringView(p).substr(0, eq), name)) return p.substr(eq + 1);
+  }
+  return String();
+}
+
+void TFormParser::ConvertProperty(StringView name, StringView value) {
+  const StringView type = FormState().ObjType;
+  if (name == u"DatabaseName") {
+    if (type == u"TDatabase") return;
+    if (!OnLookupValue) return;
+    String answer;
+    OnLookupValue(u"DatabaseName", Unquoted(value), answer);
+    if (!answer.empty()) AddProperty(u"Connection", answer);
+    return;
+  }
+  if (name == u"Params.Strings" && type == u"TDatabase") {
+    const std::vector<String> params = ParamList(value);
+    const std::pair<const char16_t*, const char16_t*> login[] = {
+        {u"USER NAME", u"Username"}, {u"PASSWORD", u"Password"}, {u"SERVER NAME", u"Server"}};
+    for (const auto& [param, property] : login) {
+      const String v = ParamValue(params, param);
+      if (!v.empty()) AddProperty(property, u"'" + v + u"'");
+    }
+    return;
+  }
+  if (name == u"DataSource" && type == u"TQuery") {
+    if (!value.empty()) AddProperty(u"MasterSource", value);
+    return;
+  }
+  if (name == u"ParamData" && (type == u"TQuery" || type == u"TStoredProc" ||
+                               type == u"TwwQuery" || type == u"TwwStoredProc")) {
+    if (!value.empty()) AddProperty(u"ParamData", value);
+    return;
+  }
+  if (name == u"IndexDefs") return;
+
+  const TClassInfo* target = GetClass(target_class_);
+  if (target == nullptr) {
+    AddProperty(name, value);
+    return;
+  }
+  const StringView base = name.substr(0, std::min(name.find(u'.'), name.size()));
+  if (GetPropInfo(*target, base) || name == u"Left" || name == u"Top") AddProperty(name, value);
+}
 
 void TFormParser::AddProperty(StringView name, StringView value) {
   TFormProperty prop{String(name), {}};

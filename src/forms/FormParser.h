@@ -102,7 +102,23 @@ class TFormParser : public TLL1Parser {
   /// The property-rule hook: called once per property of the object itself,
   /// in text order, with its name as written and its value text exactly as
   /// matched. Records zero or more properties with AddProperty; must not move
-  /// the parse position. This base records every property unchanged.
+  /// the parse position, and must have no effect but what it records.
+  ///
+  /// The generic rules of this class (names and class names compared
+  /// exactly; ObjType is the class as written in the form):
+  ///  1. DatabaseName of a TDatabase: dropped.
+  ///  2. DatabaseName of anything else: OnLookupValue is asked for the
+  ///     database name (the value without its quotes); a non-empty answer is
+  ///     recorded as Connection, else the property is dropped.
+  ///  3. Params.Strings of a TDatabase: the login parameters USER NAME,
+  ///     PASSWORD and SERVER NAME (first of each, name in any case) become
+  ///     Username, Password and Server when their value is not empty.
+  ///  4. DataSource of a TQuery: MasterSource.
+  ///  5. ParamData of a TQuery, TStoredProc, TwwQuery or TwwStoredProc: kept.
+  ///  6. IndexDefs: dropped.
+  ///  7. Anything else: kept when TargetClass is not registered, when it
+  ///     publishes the property's first dotted part, or for Left and Top;
+  ///     otherwise dropped.
   virtual void ConvertProperty(StringView name, StringView value);
 
   TFormParseState& FormState() { return static_cast<TFormParseState&>(State()); }
@@ -120,6 +136,16 @@ class TFormParser : public TLL1Parser {
   /// LF (a final line break adds no empty line; "" gives no lines), and
   /// counts it in the current state.
   void AddProperty(StringView name, StringView value);
+
+  /// The parameters of a string-list value such as ('USER NAME=sa' 'A=b'):
+  /// the text inside the parentheses split into lines, each trimmed and
+  /// stripped of its first and last character (the quotes).
+  static std::vector<String> ParamList(StringView value);
+  /// The part after '=' of the first parameter whose part before the first
+  /// '=' is `name` without regard to case; "" when there is none.
+  static String ParamValue(const std::vector<String>& params, StringView name);
+  /// `value` without its first and last character ("" when shorter than 2).
+  static StringView Unquoted(StringView value);
 
   TCharClass GetCharClass(StringView name) override;
   bool ParseNonterminal(const TRuleRef& ref) override;
