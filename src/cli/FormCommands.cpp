@@ -20,7 +20,9 @@ struct TFormOptions {
   std::string resourceName;
 };
 
-String Path(const std::string& path) { return path == "-" ? u"standard input" : FromUtf8(path); }
+String Path(const std::string& path) {
+  return path == "-" ? u"standard input" : FromUtf8(path);
+}
 
 int FormToText(const TFormOptions& o) {
   ApplyCodePage(o.codePage);
@@ -103,8 +105,8 @@ void AddInOut(CLI::App& c, TFormOptions& o, const char* inWhat, const char* outW
 void AddFormCommands(CLI::App& app, TCommandAction& action) {
   auto options = std::make_shared<TFormOptions>();
 
-  CLI::App* toText = app.add_subcommand(
-      "form-to-text", "Convert a binary form file (.dfm/.nfm) into form text");
+  CLI::App* toText =
+      app.add_subcommand("form-to-text", "Convert a binary form file (.dfm/.nfm) into form text");
   const std::string toTextAbout =
       "Convert a binary form file into the form text that the IDE shows with \"View as "
       "Text\".\n"
@@ -116,17 +118,16 @@ void AddFormCommands(CLI::App& app, TCommandAction& action) {
   AddInOut(*toText, *options, "Binary form file to read ('-' for standard input)",
            "Text file to write, replaced atomically ('-' for standard output)");
   AddCodePageOption(*toText, options->codePage);
-  toText->footer(
-      toTextAbout +
-      "Examples:\n"
-      "  mirel-migrate form-to-text Main.dfm Main.txt\n"
-      "  mirel-migrate form-to-text --codepage 1251 Orders.dfm -\n"
-      "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage or a "
-      "damaged form (the message names the byte offset).");
+  toText->footer(toTextAbout +
+                 "Examples:\n"
+                 "  mirel-migrate form-to-text Main.dfm Main.txt\n"
+                 "  mirel-migrate form-to-text --codepage 1251 Orders.dfm -\n"
+                 "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage or a "
+                 "damaged form (the message names the byte offset).");
   toText->callback([options, &action] { action = [options] { return FormToText(*options); }; });
 
-  CLI::App* toBinary = app.add_subcommand(
-      "form-to-binary", "Convert form text into a binary form file (.dfm/.nfm)");
+  CLI::App* toBinary =
+      app.add_subcommand("form-to-binary", "Convert form text into a binary form file (.dfm/.nfm)");
   const std::string toBinaryAbout =
       "Convert form text (object Form1: TForm1 ... end) into a binary form file.\n"
       "IN is read as UTF-16 after an FF FE mark, UTF-8 after EF BB BF, else in the code "
@@ -140,8 +141,9 @@ void AddFormCommands(CLI::App& app, TCommandAction& action) {
   AddCodePageOption(*toBinary, options->codePage);
   toBinary->add_flag("--bare", options->bare,
                      "Write the bare object stream (TPF0 ...) without a resource header");
-  toBinary->add_option("--resource-name", options->resourceName,
-                       "Name of the form resource in the header (default: see above)")
+  toBinary
+      ->add_option("--resource-name", options->resourceName,
+                   "Name of the form resource in the header (default: see above)")
       ->type_name("NAME");
   toBinary->footer(
       toBinaryAbout +
@@ -150,8 +152,7 @@ void AddFormCommands(CLI::App& app, TCommandAction& action) {
       "  mirel-migrate form-to-binary --bare Main.txt Main.bin\n"
       "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage or text that "
       "is not a form (the message names line and column).");
-  toBinary->callback(
-      [options, &action] { action = [options] { return FormToBinary(*options); }; });
+  toBinary->callback([options, &action] { action = [options] { return FormToBinary(*options); }; });
 }
 
 }  // namespace mirel::cli

@@ -9,8 +9,8 @@ namespace {
 constexpr std::string_view kResourceType("\xFF\x0A\x00", 3);
 
 [[noreturn]] void Fail(size_t at, const String& what) {
-  throw EFormFormatError(u"Binary form data, byte offset " +
-                         IntToStr(static_cast<long long>(at)) + u": " + what);
+  throw EFormFormatError(u"Binary form data, byte offset " + IntToStr(static_cast<long long>(at)) +
+                         u": " + what);
 }
 
 }  // namespace
@@ -23,7 +23,9 @@ std::string ObjectTextToBinary(StringView text, const TEncoding& codePage) {
   return WriteObjectStream(ReadFormText(text, codePage));
 }
 
-bool HasResourceHeader(std::string_view file) { return file.substr(0, 3) == kResourceType; }
+bool HasResourceHeader(std::string_view file) {
+  return file.substr(0, 3) == kResourceType;
+}
 
 bool IsBinaryForm(std::string_view file) {
   return HasResourceHeader(file) || file.substr(0, 4) == "TPF0";

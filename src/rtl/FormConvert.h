@@ -25,8 +25,7 @@ namespace mirel {
 
 /// Converts a binary object stream to form text (lines end in CR LF). Errors
 /// name byte offsets counted from the start of `stream` plus `baseOffset`.
-String ObjectBinaryToText(std::string_view stream,
-                          const TEncoding& codePage = TEncoding::Default(),
+String ObjectBinaryToText(std::string_view stream, const TEncoding& codePage = TEncoding::Default(),
                           size_t baseOffset = 0);
 
 /// Converts form text to a binary object stream in normal form. Errors name

@@ -42,8 +42,8 @@ class TStreamReader {
   void Need(size_t n, const char16_t* what) const {
     if (data_.size() - pos_ < n)
       Fail(pos_, String(u"truncated ") + what + u" (" + IntToStr(static_cast<long long>(n)) +
-                     u" bytes needed, " +
-                     IntToStr(static_cast<long long>(data_.size() - pos_)) + u" left)");
+                     u" bytes needed, " + IntToStr(static_cast<long long>(data_.size() - pos_)) +
+                     u" left)");
   }
 
   uint8_t Byte(const char16_t* what) {
@@ -76,14 +76,14 @@ class TStreamReader {
     const size_t at = pos_;
     std::string s = ShortString(what);
     if (s.empty() ? !allowEmpty : !IsFormIdentifier(s, allowDots))
-      Fail(at, String(what) + u" is not " + (s.empty() ? u"allowed to be empty" : u"an identifier"));
+      Fail(at,
+           String(what) + u" is not " + (s.empty() ? u"allowed to be empty" : u"an identifier"));
     return s;
   }
 
   void CheckDepth(int depth) const {
     if (depth > kMaxFormNesting)
-      Fail(pos_, u"objects and values nest deeper than " + IntToStr(kMaxFormNesting) +
-                     u" levels");
+      Fail(pos_, u"objects and values nest deeper than " + IntToStr(kMaxFormNesting) + u" levels");
   }
 
   // Reads an integer value that must be of type vaInt8, vaInt16 or vaInt32
@@ -296,8 +296,8 @@ class TStreamWriter {
 
   void ShortString(const std::string& s, const char16_t* what) {
     if (s.size() > 255)
-      Fail(String(what) + u" longer than 255 bytes (" +
-           IntToStr(static_cast<long long>(s.size())) + u")");
+      Fail(String(what) + u" longer than 255 bytes (" + IntToStr(static_cast<long long>(s.size())) +
+           u")");
     out += static_cast<char>(s.size());
     out += s;
   }

@@ -17,7 +17,9 @@ locale_t CLocale() {
   return loc;
 }
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(char16_t c) {
+  return c >= u'0' && c <= u'9';
+}
 bool IsHexDigit(char16_t c) {
   return IsDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
@@ -27,7 +29,9 @@ int HexValue(char16_t c) {
 bool IsIdentStart(char16_t c) {
   return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_' || c >= 0x80;
 }
-bool IsIdentChar(char16_t c) { return IsIdentStart(c) || IsDigit(c); }
+bool IsIdentChar(char16_t c) {
+  return IsIdentStart(c) || IsDigit(c);
+}
 
 class TTextReader {
  public:
@@ -54,8 +58,7 @@ class TTextReader {
       }
     }
     throw EFormFormatError(u"Form text, line " + IntToStr(static_cast<long long>(line)) +
-                           u", column " + IntToStr(static_cast<long long>(column)) + u": " +
-                           what);
+                           u", column " + IntToStr(static_cast<long long>(column)) + u": " + what);
   }
 
   void CheckDepth(int depth) const {
@@ -63,9 +66,7 @@ class TTextReader {
       Fail(p_, u"objects and values nest deeper than " + IntToStr(kMaxFormNesting) + u" levels");
   }
 
-  char16_t Peek(size_t ahead = 0) const {
-    return p_ + ahead < t_.size() ? t_[p_ + ahead] : u'\0';
-  }
+  char16_t Peek(size_t ahead = 0) const { return p_ + ahead < t_.size() ? t_[p_ + ahead] : u'\0'; }
   bool AtEnd() const { return p_ >= t_.size(); }
 
   void SkipBlanks() {

@@ -15,7 +15,9 @@ constexpr size_t kLineLength = 64;
 // Binary data is written in lines of this many bytes.
 constexpr size_t kBytesPerLine = 32;
 
-String Ascii(std::string_view s) { return String(s.begin(), s.end()); }
+String Ascii(std::string_view s) {
+  return String(s.begin(), s.end());
+}
 
 // Converts the 10 stored bytes of an extended value into a long double. On
 // x86-64 the type has exactly this layout (64-bit mantissa with explicit
@@ -27,14 +29,6 @@ long double ExtendedFromBits(uint64_t mantissa, uint16_t exponent) {
   std::memcpy(&x, &mantissa, 8);
   std::memcpy(reinterpret_cast<char*>(&x) + 8, &exponent, 2);
   return x;
-}
-
-bool SameExtendedBits(long double x, uint64_t mantissa, uint16_t exponent) {
-  uint64_t m = 0;
-  uint16_t e = 0;
-  std::memcpy(&m, &x, 8);
-  std::memcpy(&e, reinterpret_cast<const char*>(&x) + 8, 2);
-  return m == mantissa && e == exponent;
 }
 
 // The shortest decimal text that reads back as exactly x; always with a '.'
@@ -61,7 +55,9 @@ class TTextWriter {
     String name = Name(obj.Name, false, true, u"object name");
     path_ += name.empty() ? u"(unnamed)" : name;
     Indent(level);
-    out += (obj.Flags & ffInherited) ? u"inherited " : (obj.Flags & ffInline) ? u"inline " : u"object ";
+    out += (obj.Flags & ffInherited) ? u"inherited "
+           : (obj.Flags & ffInline)  ? u"inline "
+                                     : u"object ";
     if (!name.empty()) out += name + u": ";
     out += Name(obj.ClassName, false, false, u"class name");
     if (obj.Flags & ffChildPos) out += u" [" + IntToStr(obj.ChildPos) + u"]";
@@ -77,8 +73,8 @@ class TTextWriter {
   [[noreturn]] void Fail(const String& what) const {
     String where = path_.empty() ? String() : u"object " + path_;
     if (!property_.empty()) where += (where.empty() ? u"" : u", ") + (u"property " + property_);
-    throw EFormFormatError(u"Cannot write form text" + (where.empty() ? u"" : u" (" + where + u")") +
-                           u": " + what);
+    throw EFormFormatError(u"Cannot write form text" +
+                           (where.empty() ? u"" : u" (" + where + u")") + u": " + what);
   }
 
   void Indent(int level) { out.append(static_cast<size_t>(level) * 2, u' '); }
@@ -143,9 +139,8 @@ class TTextWriter {
           Fail(u"a non-canonical extended value (unnormal or pseudo-denormal) has no text form");
         const long double x = ExtendedFromBits(v.Bits, v.ExtExponent);
         if (!std::isfinite(x)) Fail(u"an infinite or NaN extended value has no text form");
-        const std::string s = ShortestDecimal(x, true);
-        MIREL_ASSERT(SameExtendedBits(x, v.Bits, v.ExtExponent));
-        out += Ascii(s);
+        // Shortest round-trip digits: reading them back gives these 10 bytes.
+        out += Ascii(ShortestDecimal(x, true));
         break;
       }
       case TValueType::vaDouble: {
@@ -181,8 +176,7 @@ class TTextWriter {
       }
       case TValueType::vaUTF8String: {
         String s = FromUtf8(v.Bytes);
-        if (ToUtf8(s) != v.Bytes || HasRawByteUnit(s))
-          Fail(u"a UTF-8 string is not valid UTF-8");
+        if (ToUtf8(s) != v.Bytes || HasRawByteUnit(s)) Fail(u"a UTF-8 string is not valid UTF-8");
         Text(s, true, level);
         break;
       }

@@ -48,8 +48,8 @@ void RoundTripCorpus(uint64_t seed, const TEncoding& cp, TCoverage& coverage) {
     const std::string binary = WriteObjectStream(form);
     ASSERT_EQ(form, ReadObjectStream(binary)) << "form " << i;
     const String text = ObjectBinaryToText(binary, cp);
-    ASSERT_EQ(ToHex(binary), ToHex(ObjectTextToBinary(text, cp)))
-        << "form " << i << ":\n" << ToUtf8(text);
+    ASSERT_EQ(ToHex(binary), ToHex(ObjectTextToBinary(text, cp))) << "form " << i << ":\n"
+                                                                  << ToUtf8(text);
     // The text goes through a file in the code page unchanged.
     ASSERT_EQ(text, cp.GetString(cp.GetBytes(text))) << "form " << i;
   }
@@ -74,7 +74,8 @@ TEST(FormCorpus, OtherCodePagesRoundTripToo) {
 TEST(FormCorpus, ResourceHeaderIsKeptAsRead) {
   TBinFormCorpus corpus(7);
   const std::string stream = WriteObjectStream(corpus.NextForm());
-  for (const std::string& name : {std::string("TFORM1"), std::string(""), std::string("\xFF\x05\x00", 3)}) {
+  for (const std::string& name :
+       {std::string("TFORM1"), std::string(""), std::string("\xFF\x05\x00", 3)}) {
     TBinaryFormKind kind;
     kind.HasHeader = true;
     kind.Header.Name = name;
@@ -97,7 +98,9 @@ TEST(FormCorpus, ResourceHeaderIsKeptAsRead) {
 TEST(FormCorpus, DamageInsideAResourceFileNamesTheFileOffset) {
   TResourceHeader h;
   h.Name = "TFORM1";
-  const std::string file = WriteResourceFile(h, "TPF0\x01T\x01" "A\x01P\x16\x00\x00");
+  const std::string file = WriteResourceFile(h,
+                                             "TPF0\x01T\x01"
+                                             "A\x01P\x16\x00\x00");
   TBinaryFormKind kind;
   try {
     BinaryFormToText(file, kind);

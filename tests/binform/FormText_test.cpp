@@ -15,7 +15,9 @@ using mirel::test::ToHex;
 
 namespace {
 
-const TEncoding& Cp1252() { return TEncoding::CodePage(1252); }
+const TEncoding& Cp1252() {
+  return TEncoding::CodePage(1252);
+}
 
 String Crlf(std::string_view lines) {
   String s;
@@ -27,8 +29,8 @@ String Crlf(std::string_view lines) {
 }
 
 TFormValue ValueOf(std::string_view text) {
-  const TFormObjectNode o = ReadFormText(U("object A: T\n P = " + std::string(text) + "\nend"),
-                                         Cp1252());
+  const TFormObjectNode o =
+      ReadFormText(U("object A: T\n P = " + std::string(text) + "\nend"), Cp1252());
   return o.Properties.at(0).Value;
 }
 
@@ -100,8 +102,12 @@ TEST(FormText, SplitsLongStringsAndBinaryDataOverLines) {
   const String text = WriteFormText(o, Cp1252());
   EXPECT_EQ(Crlf("object Form1: TForm1\n"
                  "  Hint = \n"
-                 "    '" + std::string(64, 'a') + "' +\n"
-                 "    '" + std::string(64, 'b') + "' +\n"
+                 "    '" +
+                 std::string(64, 'a') +
+                 "' +\n"
+                 "    '" +
+                 std::string(64, 'b') +
+                 "' +\n"
                  "    'c'\n"
                  "  Data = {\n"
                  "    ABABABABABABABABABABABABABABABAB" +
@@ -143,9 +149,14 @@ TEST(FormText, NumbersReadAsTheSmallestFittingType) {
 }
 
 TEST(FormText, StringsTakeTheCodePageTypeUnlessACodeAbove127OrAForeignCharacterSaysWide) {
-  TFormValue v = ValueOf("'Gr\xC3\xB6\xC3\x9F" "e' + 'it''s'#13#10");
+  TFormValue v = ValueOf(
+      "'Gr\xC3\xB6\xC3\x9F"
+      "e' + 'it''s'#13#10");
   EXPECT_EQ(TValueType::vaString, v.Type);
-  EXPECT_EQ("Gr\xF6\xDF" "eit's\r\n", v.Bytes);
+  EXPECT_EQ(
+      "Gr\xF6\xDF"
+      "eit's\r\n",
+      v.Bytes);
 
   v = ValueOf("'Gr'#246");
   EXPECT_EQ(TValueType::vaWString, v.Type);
@@ -205,18 +216,20 @@ TEST(FormText, MalformedTextIsAnErrorWithLineAndColumn) {
             ErrorOf("obj A: T\nend"));
   EXPECT_EQ("Form text, line 1, column 1: this object has no closing end",
             ErrorOf("object A: T\n  P = 1\n"));
-  EXPECT_EQ("Form text, line 4, column 3: a property cannot follow a child object (the binary "
-            "form keeps them apart)",
-            ErrorOf("object A: T\n  object B: T\n  end\n  P = 1\nend"));
+  EXPECT_EQ(
+      "Form text, line 4, column 3: a property cannot follow a child object (the binary "
+      "form keeps them apart)",
+      ErrorOf("object A: T\n  object B: T\n  end\n  P = 1\nend"));
   EXPECT_EQ("Form text, line 3, column 7: Null cannot be a list element",
             ErrorOf("object A: T\n  P = (\n    1 Null)\nend"));
   EXPECT_EQ("Form text, line 3, column 1: unexpected text after the end of the root object",
             ErrorOf("object A: T\nend\nend"));
   EXPECT_EQ("Form text, line 2, column 10: binary data has an odd number of hexadecimal digits",
             ErrorOf("object A: T\n P = {ABC}\nend"));
-  EXPECT_EQ("Form text, line 2, column 2: a property name has a character the code page cannot "
-            "represent",
-            ErrorOf("object A: T\n \xD0\x96 = 1\nend"));
+  EXPECT_EQ(
+      "Form text, line 2, column 2: a property name has a character the code page cannot "
+      "represent",
+      ErrorOf("object A: T\n \xD0\x96 = 1\nend"));
   std::string deep = "object A: T\n P = ";
   deep += std::string(300, '(') + std::string(300, ')') + "\nend";
   EXPECT_NE(std::string::npos, ErrorOf(deep).find("nest deeper than 256 levels"));
@@ -254,23 +267,25 @@ TEST(FormText, ValuesWithoutATextFormAreRefusedNamingWhere) {
   // UTF-8 string that is not UTF-8.
   auto error = [](const std::string& valueHex) {
     try {
-      ObjectBinaryToText(HexBytes("54 50 46 30 01 54 05 46 6F 72 6D 31 01 50" + valueHex +
-                                  "00 00"),
+      ObjectBinaryToText(HexBytes("54 50 46 30 01 54 05 46 6F 72 6D 31 01 50" + valueHex + "00 00"),
                          Cp1252());
     } catch (const EFormFormatError& e) {
       return std::string(e.what());
     }
     return std::string("no error");
   };
-  EXPECT_EQ("Cannot write form text (object Form1, property P): an infinite or NaN extended "
-            "value has no text form",
-            error("05 00 00 00 00 00 00 00 80 FF 7F"));
-  EXPECT_EQ("Cannot write form text (object Form1, property P): a non-canonical extended value "
-            "(unnormal or pseudo-denormal) has no text form",
-            error("05 00 00 00 00 00 00 00 40 FF 3F"));
-  EXPECT_EQ("Cannot write form text (object Form1, property P): a UTF-8 string is not valid "
-            "UTF-8",
-            error("14 02 00 00 00 C3 28"));
+  EXPECT_EQ(
+      "Cannot write form text (object Form1, property P): an infinite or NaN extended "
+      "value has no text form",
+      error("05 00 00 00 00 00 00 00 80 FF 7F"));
+  EXPECT_EQ(
+      "Cannot write form text (object Form1, property P): a non-canonical extended value "
+      "(unnormal or pseudo-denormal) has no text form",
+      error("05 00 00 00 00 00 00 00 40 FF 3F"));
+  EXPECT_EQ(
+      "Cannot write form text (object Form1, property P): a UTF-8 string is not valid "
+      "UTF-8",
+      error("14 02 00 00 00 C3 28"));
 }
 
 }  // namespace

@@ -35,7 +35,9 @@ const std::string kSource = MIREL_SOURCE_DIR "/tests/binform/fpc/text2bin.pas";
 const std::string kOutDir = MIREL_BINARY_DIR "/binform-fpc";
 const std::string kProgram = kOutDir + "/text2bin";
 
-bool HaveFpc() { return std::system("command -v fpc >/dev/null 2>&1") == 0; }
+bool HaveFpc() {
+  return std::system("command -v fpc >/dev/null 2>&1") == 0;
+}
 
 // Builds the oracle once per build folder; test processes that run at the
 // same time wait for each other on a lock file. Returns "" or the reason
@@ -52,8 +54,8 @@ std::string BuildOracle() {
     const std::string units = kOutDir + "/units";
     fs::create_directories(units);
     const std::string log = kOutDir + "/fpc.log";
-    const std::string cmd = "fpc -O1 -FU'" + units + "' -o'" + kProgram + ".new' '" + kSource +
-                            "' >'" + log + "' 2>&1";
+    const std::string cmd =
+        "fpc -O1 -FU'" + units + "' -o'" + kProgram + ".new' '" + kSource + "' >'" + log + "' 2>&1";
     if (std::system(cmd.c_str()) != 0)
       error = "fpc failed:\n" + ReadWholeFile(log);
     else
@@ -77,8 +79,8 @@ class FpcOracle : public ::testing::Test {
   std::vector<std::string> RunOracle(const char* mode, const std::vector<std::string>& texts) {
     for (size_t i = 0; i < texts.size(); ++i)
       WriteWholeFile(dir_.File(std::to_string(i) + ".txt"), texts[i]);
-    const std::string cmd = "'" + kProgram + "' " + mode + " '" + dir_.Path() + "' " +
-                            std::to_string(texts.size());
+    const std::string cmd =
+        "'" + kProgram + "' " + mode + " '" + dir_.Path() + "' " + std::to_string(texts.size());
     EXPECT_EQ(0, std::system(cmd.c_str()));
     std::vector<std::string> out;
     for (size_t i = 0; i < texts.size(); ++i) {
@@ -92,7 +94,9 @@ class FpcOracle : public ::testing::Test {
   TBinFormTempDir dir_;
 };
 
-const TEncoding& Cp1252() { return TEncoding::CodePage(1252); }
+const TEncoding& Cp1252() {
+  return TEncoding::CodePage(1252);
+}
 
 TEST_F(FpcOracle, GeneratedFormsConvertToTheSameBytes) {
   TBinFormCorpus corpus(99, mirel::test::TCorpusProfile::cpFreePascal);
@@ -102,7 +106,8 @@ TEST_F(FpcOracle, GeneratedFormsConvertToTheSameBytes) {
   const std::vector<std::string> theirs = RunOracle("bin", texts);
   for (size_t i = 0; i < texts.size(); ++i)
     ASSERT_EQ(ToHex(theirs[i]), ToHex(ObjectTextToBinary(Cp1252().GetString(texts[i]), Cp1252())))
-        << "form " << i << ":\n" << texts[i];
+        << "form " << i << ":\n"
+        << texts[i];
 }
 
 TEST_F(FpcOracle, ResourceFilesGetTheSameHeader) {

@@ -68,9 +68,10 @@ TEST_F(MigrateCli, TextAndBackGivesTheOriginalFileAndKeepsItsResourceName) {
   TRun r = Run("form-to-text --codepage 1251 " + F("Main.dfm") + " " + F("Main.txt"));
   ASSERT_EQ(0, r.code) << r.err;
   EXPECT_EQ("", r.out + r.err);
-  EXPECT_EQ("object Form1: TForm1\r\n  Caption = '\xC0\xC1'\r\n  Left = 8\r\n"
-            "  object Query1: TQuery\r\n  end\r\nend\r\n",
-            ReadWholeFile(dir_.File("Main.txt")));
+  EXPECT_EQ(
+      "object Form1: TForm1\r\n  Caption = '\xC0\xC1'\r\n  Left = 8\r\n"
+      "  object Query1: TQuery\r\n  end\r\nend\r\n",
+      ReadWholeFile(dir_.File("Main.txt")));
 
   // Converting onto the existing binary form keeps its kind and name.
   r = Run("form-to-binary --codepage 1251 " + F("Main.txt") + " " + F("Main.dfm"));
@@ -159,7 +160,8 @@ TEST_F(MigrateCli, HelpTeachesEachCommand) {
     r = Run(std::string(command) + " --help");
     EXPECT_EQ(0, r.code);
     EXPECT_NE(std::string::npos, r.out.find("--codepage")) << r.out;
-    EXPECT_NE(std::string::npos, r.out.find(std::string("mirel-migrate ") + command + " ")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find(std::string("mirel-migrate ") + command + " "))
+        << r.out;
     EXPECT_NE(std::string::npos, r.out.find("Exit status")) << r.out;
   }
 }

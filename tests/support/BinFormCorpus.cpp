@@ -11,8 +11,8 @@ namespace mirel::test {
 namespace {
 
 bool IsReservedWord(const std::string& s) {
-  for (const char* w : {"end", "object", "inherited", "inline", "item", "true", "false", "nil",
-                        "null"})
+  for (const char* w :
+       {"end", "object", "inherited", "inline", "item", "true", "false", "nil", "null"})
     if (SameText(U(s), U(w))) return true;
   return false;
 }
@@ -21,8 +21,7 @@ bool IsReservedWord(const std::string& s) {
 
 std::string TBinFormCorpus::Identifier(bool dotted) {
   static const char kStart[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_";
-  static const char kRest[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_0123456789";
+  static const char kRest[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_0123456789";
   const bool fpc = profile_ == TCorpusProfile::cpFreePascal;
   // Keywords as property or object names must survive the text form too.
   if (!fpc && Chance(3)) {
@@ -101,16 +100,16 @@ TFormValue TBinFormCorpus::Value(int depth, bool inList) {
   TFormValue v;
   // Value kinds, from the format's codes; the nesting ones only while shallow.
   static const TValueType kNormal[] = {
-      TValueType::vaNull,     TValueType::vaList,     TValueType::vaInt8,
-      TValueType::vaExtended, TValueType::vaString,   TValueType::vaIdent,
-      TValueType::vaFalse,    TValueType::vaTrue,     TValueType::vaBinary,
-      TValueType::vaSet,      TValueType::vaLString,  TValueType::vaNil,
-      TValueType::vaCollection, TValueType::vaSingle, TValueType::vaCurrency,
-      TValueType::vaDate,     TValueType::vaWString};
+      TValueType::vaNull,       TValueType::vaList,    TValueType::vaInt8,
+      TValueType::vaExtended,   TValueType::vaString,  TValueType::vaIdent,
+      TValueType::vaFalse,      TValueType::vaTrue,    TValueType::vaBinary,
+      TValueType::vaSet,        TValueType::vaLString, TValueType::vaNil,
+      TValueType::vaCollection, TValueType::vaSingle,  TValueType::vaCurrency,
+      TValueType::vaDate,       TValueType::vaWString};
   static const TValueType kFpc[] = {
-      TValueType::vaList,  TValueType::vaInt8,   TValueType::vaExtended, TValueType::vaString,
-      TValueType::vaIdent, TValueType::vaFalse,  TValueType::vaTrue,     TValueType::vaBinary,
-      TValueType::vaSet,   TValueType::vaLString, TValueType::vaNil,     TValueType::vaCollection,
+      TValueType::vaList,   TValueType::vaInt8,    TValueType::vaExtended, TValueType::vaString,
+      TValueType::vaIdent,  TValueType::vaFalse,   TValueType::vaTrue,     TValueType::vaBinary,
+      TValueType::vaSet,    TValueType::vaLString, TValueType::vaNil,      TValueType::vaCollection,
       TValueType::vaWString};
   for (;;) {
     v.Type = fpc ? kFpc[Int(0, std::size(kFpc) - 1)] : kNormal[Int(0, std::size(kNormal) - 1)];
@@ -128,8 +127,8 @@ TFormValue TBinFormCorpus::Value(int depth, bool inList) {
       long double x;
       if (fpc) {
         // Short decimals, which every correct conversion reads alike.
-        x = static_cast<long double>(Int(-999999, 999999)) / std::array<long double, 4>{
-                                                                  1, 10, 100, 1000}[Int(0, 3)];
+        x = static_cast<long double>(Int(-999999, 999999)) /
+            std::array<long double, 4>{1, 10, 100, 1000}[Int(0, 3)];
         if (x == static_cast<long double>(static_cast<int64_t>(x))) x += 0.5L;
       } else {
         uint64_t m = rng_();
@@ -137,7 +136,7 @@ TFormValue TBinFormCorpus::Value(int depth, bool inList) {
         if (e == 0)
           m &= ~(uint64_t(1) << 63);  // denormal: integer bit clear
         else
-          m |= uint64_t(1) << 63;  // normal: integer bit set
+          m |= uint64_t(1) << 63;                           // normal: integer bit set
         if (Chance(5)) m = 0, e = Chance(50) ? 0 : 0x8000;  // +0 and -0
         if (Chance(50)) e |= 0x8000;
         std::memset(&x, 0, sizeof x);
@@ -170,7 +169,8 @@ TFormValue TBinFormCorpus::Value(int depth, bool inList) {
       break;
     case TValueType::vaString:
     case TValueType::vaLString: {
-      const size_t n = v.Type == TValueType::vaString ? Int(0, Chance(80) ? 40 : 255) : Int(256, 700);
+      const size_t n =
+          v.Type == TValueType::vaString ? Int(0, Chance(80) ? 40 : 255) : Int(256, 700);
       for (size_t i = 0; i < n; ++i) {
         if (fpc)
           v.Bytes += Chance(90) ? static_cast<char>(Int(32, 126)) : static_cast<char>(Int(1, 31));
