@@ -54,6 +54,22 @@ constexpr const char16_t* kFormGrammar[] = {
     u"<hex_list>-<*hexs>|<*hexs><*delim><hex_list>|",
 };
 
+// Two constructs real forms hold that the rules above reject, added as further
+// alternatives of existing rules so that everything accepted before is
+// accepted as before: the child-order index that inherited forms write after
+// the class name ("object Table1: TTable [3]"), and numbers typed by a suffix,
+// as currency (c), single (s) and date (d) values are written.
+constexpr const char16_t* kFormGrammarAdditions[] = {
+    u"<obj_header>-<keyword><*delim><obj_name><empty_delim>:<empty_delim><obj_type>"
+    u"<empty_delim>[<empty_delim><*digits><empty_delim>]",
+    u"<number>-<sign><*digits>.<*digits>e<int>c|<sign><*digits>e<int>c|<sign><*digits>.<*digits>c|"
+    u"<sign><*digits>c|"
+    u"<sign><*digits>.<*digits>e<int>s|<sign><*digits>e<int>s|<sign><*digits>.<*digits>s|"
+    u"<sign><*digits>s|"
+    u"<sign><*digits>.<*digits>e<int>d|<sign><*digits>e<int>d|<sign><*digits>.<*digits>d|"
+    u"<sign><*digits>d",
+};
+
 bool IsDelim(char16_t c) { return c == u'\t' || c == u'\n' || c == u'\r' || c == u' '; }
 
 StringView Span(StringView text, int from, int to) {  // 1-based, [from, to)
@@ -70,6 +86,7 @@ void TFormParseState::Assign(const TParseState& source) {
   PropName = s.PropName;
   Keyword = s.Keyword;
   ObjName = s.ObjName;
+  ChildPos = s.ChildPos;
   PropCount = s.PropCount;
   NestDepth = s.NestDepth;
   NestedCount = s.NestedCount;
@@ -86,6 +103,7 @@ void TFormParseState::Clear() {
   ObjName = {};
   ObjType = {};
   PropName = {};
+  ChildPos = {};
   TokenStart = 0;
   PropCount = 0;
   NestedCount = 0;
@@ -93,6 +111,7 @@ void TFormParseState::Clear() {
 
 TFormParser::TFormParser(TParseStateClass stateClass) : TLL1Parser(stateClass) {
   for (const char16_t* rule : kFormGrammar) AddRule(rule);
+  for (const char16_t* rule : kFormGrammarAdditions) AddRule(rule);
 }
 
 TCharClass TFormParser::GetCharClass(StringView name) {
@@ -127,6 +146,7 @@ void TFormParser::BeforeParse() {
         {u"<obj_name>", Tracked::ObjName},        {u"<obj_type>", Tracked::ObjType},
         {u"<full_prop_name>", Tracked::FullPropName}, {u"<prop_value>", Tracked::PropValue},
         {u"<keyword>", Tracked::Keyword},         {u"<nested_obj>", Tracked::NestedObj},
+        {u"<obj_header>", Tracked::Header},
     };
     for (const auto& [name, kind] : names) {
       const int i = RuleIndex(name);
@@ -181,6 +201,18 @@ bool TFormParser::ParseNonterminal(const TRuleRef& ref) {
     return matched;
   }
 
+  if (kind == Tracked::Header) {
+    if (!TLL1Parser::ParseNonterminal(ref)) return false;
+    // Whatever follows the class name in the header is its child-order index.
+    if (s.NestDepth == 0 && !s.ObjType.empty()) {
+      size_t from = static_cast<size_t>(s.ObjType.data() + s.ObjType.size() - text.data());
+      const size_t to = static_cast<size_t>(s.Position - 1);
+      while (from < to && IsDelim(text[from])) ++from;
+      s.ChildPos = text.substr(from, to - from);
+    }
+    return true;
+  }
+
   s.TokenStart = s.Position;
   if (!TLL1Parser::ParseNonterminal(ref)) return false;
   MIREL_ASSERT(s.TokenStart != 0);
@@ -205,6 +237,7 @@ bool TFormParser::ParseNonterminal(const TRuleRef& ref) {
     case Tracked::Keyword:
       if (outer) s.Keyword = matched;
       break;
+
     default:
       break;
   }
@@ -308,6 +341,10 @@ String TFormParser::WriteObject(int depth) const {
   out += s.ObjName;
   out += u": ";
   out += target_class_.empty() ? String(s.ObjType) : target_class_;
+  if (!s.ChildPos.empty()) {
+    out += u' ';
+    out += s.ChildPos;
+  }
   out += u"\r\n";
   for (const TFormProperty& prop : properties_) {
     out += inner;

@@ -21,8 +21,12 @@
 // alone and leaves nothing behind but the text recorded by this class's
 // tracking, which runs on every call.
 //
-// Two deliberate departures from the bare grammar, both so that valid forms
-// convert instead of being cut short or rejected:
+// Departures from the bare object grammar, all so that valid forms convert
+// instead of being cut short or rejected:
+//  - the header may end in a child-order index, "object T: TTable [3]",
+//    which WriteObject writes back after the new class name;
+//  - numbers may carry a type suffix: 0c (currency), 1.5s (single),
+//    45000.5d (date), with sign, fraction and exponent;
 //  - "end" closes an object or collection item only when no letter, digit or
 //    underscore follows it (a property named EndDate is a property);
 //  - inside quotes a string may hold any character but the apostrophe and
@@ -57,6 +61,7 @@ class TFormParseState : public TParseState {
   StringView PropName;   ///< property whose value is being matched; empty between properties
   StringView Keyword;    ///< object, inherited or inline, as written
   StringView ObjName;    ///< component name, as written
+  StringView ChildPos;   ///< child-order index after the class name ("[3]"), as written; may be empty
   int NestDepth = 0;     ///< nested objects the parse is inside; 0 for the object itself
   int NestedCount = 0;   ///< entries of the owner's NestedObjects that belong to this state
   int NestedStart = 0;   ///< where the current outermost nested object's text begins; 0: none
@@ -156,7 +161,7 @@ class TFormParser : public TLL1Parser {
 
  private:
   friend class TFormParseState;
-  enum class Tracked { None, ObjName, ObjType, FullPropName, PropValue, Keyword, NestedObj };
+  enum class Tracked { None, ObjName, ObjType, FullPropName, PropValue, Keyword, NestedObj, Header };
   Tracked TrackedKind(int ruleIndex) const;
 
   String target_class_;
