@@ -313,7 +313,7 @@ void TFormParser::ConvertProperty(StringView name, StringView value) {
 }
 
 void TFormParser::AddProperty(StringView name, StringView value) {
-  TFormProperty prop{String(name), {}};
+  TRecordedProperty prop{String(name), {}};
   size_t i = 0;
   while (i < value.size()) {
     size_t j = i;
@@ -346,7 +346,7 @@ String TFormParser::WriteObject(int depth) const {
     out += s.ChildPos;
   }
   out += u"\r\n";
-  for (const TFormProperty& prop : properties_) {
+  for (const TRecordedProperty& prop : properties_) {
     out += inner;
     out += prop.Name;
     out += u" = ";

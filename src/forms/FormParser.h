@@ -68,7 +68,7 @@ class TFormParseState : public TParseState {
 };
 
 /// One recorded property: the name to write and its value lines.
-struct TFormProperty {
+struct TRecordedProperty {
   String Name;
   std::vector<String> Values;
 };
@@ -130,7 +130,7 @@ class TFormParser : public TLL1Parser {
   const TFormParseState& FormState() const {
     return static_cast<const TFormParseState&>(State());
   }
-  const std::vector<TFormProperty>& Properties() const { return properties_; }
+  const std::vector<TRecordedProperty>& Properties() const { return properties_; }
   /// Views into the text of the last parse.
   const std::vector<StringView>& NestedObjects() const { return nested_objects_; }
 
@@ -165,7 +165,7 @@ class TFormParser : public TLL1Parser {
   Tracked TrackedKind(int ruleIndex) const;
 
   String target_class_;
-  std::vector<TFormProperty> properties_;
+  std::vector<TRecordedProperty> properties_;
   std::vector<StringView> nested_objects_;
   std::vector<Tracked> tracked_;  // by rule index, filled once the grammar is prepared
 };
