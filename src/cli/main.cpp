@@ -5,6 +5,7 @@
 
 namespace mirel::cli {
 void AddFormCommands(CLI::App& app, TCommandAction& action);
+void AddConvertCommands(CLI::App& app, TCommandAction& action);
 }
 
 namespace {
@@ -13,6 +14,7 @@ using namespace mirel::cli;
 
 // The subcommand families, in the order --help lists them.
 constexpr TRegisterCommands kCommandFamilies[] = {
+    AddConvertCommands,
     AddFormCommands,
 };
 

@@ -1,0 +1,214 @@
+// The form-file side of TComponentReplacer: converting the mapped objects of a
+// form, writing the result in the form's own kind, and collecting the
+// database names that TDatabase objects declare.
+#include <climits>
+
+#include "pascal/PasParser.h"
+#include "replace/Replacer.h"
+
+namespace mirel {
+
+namespace {
+
+// The scanning state of one object header.
+struct TFormObject {
+  String ObjName;
+  String ClassName;
+  String LastIdent;
+  bool KeywordJustRead = false;    // the next identifier is the object's name
+  bool ClassNameExpected = false;  // the next identifier is its class
+};
+
+// The Pascal lexer, able to continue after an object the form parser has
+// taken: the scan resumes where the parse ended, as if the text had been cut
+// there, without copying the rest of the text.
+class TFormScanner : public TPasParser {
+ public:
+  using TPasParser::TPasParser;
+  void ContinueAt(size_t pos) { SetPos(pos); }
+};
+
+bool IsKeyword(int code) { return code >= LexKwEnd && code <= LexKwUses; }
+
+// A keyword standing where a header expects the object's name or class is
+// that name (a component named Item, say); it opens and closes nothing.
+int HeaderCode(int code, const TFormObject& obj) {
+  return IsKeyword(code) && (obj.KeywordJustRead || obj.ClassNameExpected) ? LexIdent : code;
+}
+
+bool IsFormDelimiter(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
+}  // namespace
+
+bool TComponentReplacer::ConvertObject(StringView target, size_t keywordPos, int depth,
+                                       String& written, size_t& next) {
+  if (form_text_.size() >= static_cast<size_t>(INT_MAX)) return false;
+  form_parser_->SetTargetClass(target);
+  int pos = static_cast<int>(keywordPos) + 1;
+  if (!form_parser_->Parse(form_text_, u"<object>", pos)) return false;
+  String text = form_parser_->WriteObject(depth);
+  // A parse that recorded no header would otherwise erase the object.
+  if (text.size() < 2 || text.compare(text.size() - 2, 2, u"\r\n") != 0) return false;
+  const size_t stop = static_cast<size_t>(pos) - 1;
+  MIREL_ASSERT(stop > keywordPos && stop <= form_text_.size());
+
+  // The parse also took the line break and indentation after "end"; they go
+  // back as they were, so the next line keeps its layout. The indentation
+  // before the keyword is already in the output, so the header loses the one
+  // WriteObject gives it.
+  size_t objectEnd = stop;
+  while (objectEnd > keywordPos && IsFormDelimiter(form_text_[objectEnd - 1])) --objectEnd;
+  text.erase(0, text.find_first_not_of(u' '));
+  text.resize(text.size() - 2);
+  const StringView original = StringView(form_text_).substr(keywordPos, objectEnd - keywordPos);
+  if (original.find(u'\r') == StringView::npos) {
+    // A form written with bare line feeds keeps them in the converted object.
+    String lf;
+    lf.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+      if (!(text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')) lf += text[i];
+    text = std::move(lf);
+  }
+  text.append(form_text_, objectEnd, stop - objectEnd);
+  written = std::move(text);
+  next = stop;
+  return true;
+}
+
+void TComponentReplacer::ProcessForm(TFormFile form, const String& outputFile) {
+  form_text_ = std::move(form.Text);
+  TFormScanner lexer(form_text_);
+  String out;
+  out.reserve(form_text_.size() + form_text_.size() / 8);
+  int count = 0;
+  int depth = -1;
+  TFormObject obj;
+  size_t keywordPos = 0;  // 0-based index of the last "object" keyword
+  size_t bufferPos = 0;   // where that keyword begins in the output
+
+  StringView lexem;
+  for (int code; (code = HeaderCode(lexer.GetNext(lexem), obj)) != LexEnd;) {
+    switch (code) {
+      case LexKwObject:
+        obj.KeywordJustRead = true;
+        keywordPos = lexer.PrevPos();
+        bufferPos = out.size();
+        ++depth;
+        break;
+      case LexKwInherited:
+      case LexKwInline:
+      case LexKwItem:
+        ++depth;
+        break;
+      case LexKwEnd:
+        --depth;
+        break;
+      case LexIdent:
+        if (obj.KeywordJustRead) {
+          obj.ObjName = lexem;
+          obj.KeywordJustRead = false;
+          obj.ClassNameExpected = true;
+        } else if (obj.ClassNameExpected) {
+          obj.ClassName = lexem;
+          obj.ClassNameExpected = false;
+          if (const String* target = FindTargetClass(lexem)) {
+            String written;
+            size_t next = 0;
+            if (ConvertObject(*target, keywordPos, depth, written, next)) {
+              ++count;
+              out.resize(bufferPos);
+              out += written;
+              lexer.ContinueAt(next);
+              --depth;  // its "end" has been consumed with it
+            } else {
+              // Not parsed: only the class name changes, and that is not
+              // counted as a converted object.
+              out += *target;
+            }
+            continue;
+          }
+        }
+        break;
+      default:
+        break;
+    }
+    out += lexem;
+  }
+
+  LogChanges(count);
+  if (count > 0) {
+    WriteFormFile(form, out, outputFile);
+    ++changed_count_;
+  }
+}
+
+void TComponentReplacer::WriteFormFile(const TFormFile& form, StringView text,
+                                       const String& outputFile) {
+  if (!form.Binary) {
+    WriteOutput(outputFile, form.Bytes(text));
+    return;
+  }
+  TBinaryFormKind kind = form.Kind;
+  kind.Header.MemoryFlags = 0x1030;
+  std::string bytes;
+  try {
+    bytes = TextToBinaryForm(text, kind, *form.Encoding);
+  } catch (const EFormFormatError& e) {
+    throw EFormFormatError(outputFile + u": " + e.Message());
+  }
+  WriteOutput(outputFile, bytes);
+}
+
+void TComponentReplacer::CollectDatabaseNames(const String& formFileName) {
+  String text = ReadFormFile(ReadInput(formFileName), formFileName).Text;
+  const size_t nul = text.find(u'\0');
+  if (nul != String::npos) text.resize(nul);
+
+  TPasParser lexer(std::move(text));
+  lexer.SetQuotedString(false);
+  TFormObject obj;
+  String formName;
+  bool rootSeen = false;
+  StringView lexem;
+  for (int code; (code = HeaderCode(lexer.GetNext(lexem), obj)) != LexEnd;) {
+    switch (code) {
+      case LexKwObject:
+      case LexKwInherited:
+      case LexKwInline:
+        // Inherited and inline objects are named like any other: the root of
+        // a form that inherits from another is its first header.
+        obj.KeywordJustRead = true;
+        break;
+      case LexKwEnd:
+        obj.ObjName.clear();
+        obj.ClassName.clear();
+        break;
+      case LexIdent:
+        if (obj.KeywordJustRead) {
+          obj.ObjName = lexem;
+          obj.KeywordJustRead = false;
+          obj.ClassNameExpected = true;
+          if (!rootSeen) {
+            formName = lexem;
+            rootSeen = true;
+          }
+        } else if (obj.ClassNameExpected) {
+          obj.ClassName = lexem;
+          obj.ClassNameExpected = false;
+        }
+        obj.LastIdent = lexem;
+        break;
+      case LexString:
+        // A name with '=' could not be looked up as a name=value line, and an
+        // empty one names no database.
+        if (obj.ClassName == u"TDatabase" && obj.LastIdent == u"DatabaseName" && !lexem.empty() &&
+            lexem.find(u'=') == StringView::npos && !obj.ObjName.empty())
+          database_map_.SetValue(lexem, formName + u"." + obj.ObjName);
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+}  // namespace mirel

@@ -1,0 +1,130 @@
+#include "replace/Replacer.h"
+
+#include "files/FileUtils.h"
+#include "replace/FileNames.h"
+
+namespace mirel {
+
+std::string TTextFile::Bytes(StringView text) const {
+  std::string bytes;
+  if (HasPreamble) bytes = Encoding->Preamble();
+  bytes += Encoding->GetBytes(text);
+  return bytes;
+}
+
+TComponentReplacer::TComponentReplacer(TFormParserClass formParserClass, StringView sourceUnit,
+                                       StringView targetUnits, TReplaceOptions& options)
+    : source_unit_(UpperCase(sourceUnit)), target_units_(targetUnits), options_(options) {
+  class_map_.SetSorted(true);
+  class_map_.SetDuplicates(TDuplicates::dupIgnore);
+  MIREL_ASSERT(formParserClass != nullptr);
+  form_parser_ = formParserClass();
+  MIREL_ASSERT(form_parser_ != nullptr);
+  form_parser_->OnLookupValue = [this](StringView name, StringView value, String& answer) {
+    answer = GetDatabaseComponent(name, value);
+  };
+  log_.SetLogTitle(options_.Title() + u" log");
+  log_.SetCreationCaption(u"Created at:");
+  log_.SetDoubleSpaced(true);
+}
+
+TComponentReplacer::~TComponentReplacer() = default;
+
+void TComponentReplacer::AddClassPair(StringView sourceClass, StringView targetClass) {
+  const int k = target_classes_.Add(String(targetClass));
+  class_map_.Add(String(sourceClass), k);
+}
+
+const String* TComponentReplacer::FindTargetClass(StringView name) const {
+  int index = 0;
+  if (name.empty() || !class_map_.Find(name, index)) return nullptr;
+  const long long k = class_map_.Objects(index);
+  MIREL_ASSERT(k >= 0 && k < target_classes_.Count());
+  return &target_classes_[static_cast<int>(k)];
+}
+
+String TComponentReplacer::GetTargetName(StringView sourceName, StringView targetName) const {
+  (void)sourceName;
+  return String(targetName);
+}
+
+String TComponentReplacer::ReplaceClassName(StringView name) const {
+  const String* target = FindTargetClass(name);
+  return target ? GetTargetName(name, *target) : String(name);
+}
+
+void TComponentReplacer::LogLine(StringView text) {
+  log_.WriteLine(text);
+  if (OnLogLine) OnLogLine(text);
+}
+
+void TComponentReplacer::LogChanges(int count) {
+  LogLine(count == 0 ? String(u"No changes") : IntToStr(count) + u" change(s)");
+}
+
+std::string TComponentReplacer::ReadInput(const String& fileName) {
+  std::string bytes;
+  const TFsResult r = fs_->ReadFile(fileName, bytes);
+  if (!r) throw EFOpenError(u"Cannot open file \"" + fileName + u"\". " + r.Message());
+  return bytes;
+}
+
+void TComponentReplacer::WriteOutput(const String& fileName, std::string_view bytes) {
+  const TFsResult r = fs_->WriteFile(fileName, bytes);
+  if (!r) throw EFCreateError(u"Cannot create file \"" + fileName + u"\". " + r.Message());
+}
+
+void TComponentReplacer::ProcessFile(const String& fileName, const String& outputFolder) {
+  LogLine(u"Processing file: " + fileName);
+  const std::string bytes = ReadInput(fileName);
+  const String output = CombinePath(outputFolder, ExtractFileName(fileName));
+  // The converted copy must never land on the original.
+  if (output == fileName)
+    throw EFCreateError(u"Cannot create file \"" + output +
+                        u"\". The output folder is the folder of the original.");
+  const String ext = UpperCase(ExtractFileExt(fileName));
+  if (ext == u".PAS" || ext == u".DPR")
+    ProcessUnit(ReadTextFile(bytes), fileName, output);
+  else
+    ProcessForm(ReadFormFile(bytes, fileName), output);
+}
+
+TTextFile TComponentReplacer::ReadTextFile(std::string_view bytes) {
+  TTextFile file;
+  if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE") {
+    file.Encoding = &TEncoding::Unicode();
+    file.HasPreamble = true;
+    file.Text = file.Encoding->GetString(bytes.substr(2));
+  } else if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+    file.Encoding = &TEncoding::UTF8();
+    file.HasPreamble = true;
+    file.Text = file.Encoding->GetString(bytes.substr(3));
+  } else {
+    file.Encoding = &TEncoding::Default();
+    file.Text = file.Encoding->GetString(bytes);
+  }
+  return file;
+}
+
+TFormFile TComponentReplacer::ReadFormFile(std::string_view bytes, StringView fileName) {
+  TFormFile form;
+  if (!IsBinaryForm(bytes)) {
+    static_cast<TTextFile&>(form) = ReadTextFile(bytes);
+    return form;
+  }
+  form.Binary = true;
+  form.Encoding = &TEncoding::Default();
+  try {
+    form.Text = BinaryFormToText(bytes, form.Kind, *form.Encoding);
+  } catch (const EFormFormatError& e) {
+    throw EFormFormatError(String(fileName) + u": " + e.Message());
+  }
+  return form;
+}
+
+String TComponentReplacer::GetDatabaseComponent(StringView propertyName, StringView value) const {
+  MIREL_ASSERT(propertyName == u"DatabaseName");
+  return database_map_.Values(value);
+}
+
+}  // namespace mirel

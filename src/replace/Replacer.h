@@ -1,0 +1,217 @@
+// TComponentReplacer: the engine of one migration profile. It owns the class
+// map (which component classes become which), knows the unit the migrated code
+// stops using and the units it must use instead, and converts single files
+// into an output folder:
+//  - a Pascal unit or project file (.pas, .dpr): the source unit gets the
+//    target units after it in every uses clause, every identifier that names
+//    a mapped class (in code and in comments) gets its target class, and the
+//    form file a resource directive names is appended to Units;
+//  - a form file (.dfm, .nfm, text or binary): every object introduced by
+//    "object" whose class is mapped is rewritten by the form parser.
+// Only a file that changed leaves an output file, and each adds 1 to
+// ChangedCount. Everything outside a converted object or a replaced
+// identifier is written back byte for byte, in the encoding the file was read
+// with and with the byte-order mark it had.
+//
+// All file access goes through the file system given with SetFileSystem (the
+// real one by default), so a caller can inject faults. A file that cannot be
+// read throws EFOpenError, one that cannot be written EFCreateError, a damaged
+// binary form EFormFormatError; each names the file. Nothing is written for a
+// file whose conversion throws.
+//
+// Units, UndoList, DatabaseMap and ChangedCount are the state of a run over
+// many files; the class map is fixed once the profile is set up.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "files/FileSystem.h"
+#include "files/LogWriter.h"
+#include "forms/FormParser.h"
+#include "replace/ReplaceOptions.h"
+#include "rtl/Encoding.h"
+#include "rtl/FormConvert.h"
+#include "rtl/StringList.h"
+
+namespace mirel {
+
+/// Creates the form parser a replacer converts form objects with.
+using TFormParserClass = std::unique_ptr<TFormParser> (*)();
+
+/// The TFormParserClass of a TFormParser subclass, with TFormParseState as
+/// its parse-state class.
+template <class T>
+std::unique_ptr<TFormParser> FormParserClassOf() {
+  return std::make_unique<T>(StateClassOf<TFormParseState>);
+}
+
+/// A text file as read: its text and how to write it back.
+struct TTextFile {
+  String Text;
+  /// The encoding the text was decoded with; one of the TEncoding singletons.
+  const TEncoding* Encoding = &TEncoding::Default();
+  /// The file began with the byte-order mark of Encoding (skipped in Text).
+  bool HasPreamble = false;
+
+  /// text encoded as the file was: the mark (when it had one), then the bytes.
+  std::string Bytes(StringView text) const;
+};
+
+/// A form file as read. A binary form's Text is its form text, decoded with
+/// the default code page.
+struct TFormFile : TTextFile {
+  bool Binary = false;
+  /// For a binary form: with or without the resource header, and its name.
+  TBinaryFormKind Kind;
+};
+
+class TComponentReplacer {
+ public:
+  /// options is borrowed and must outlive the replacer (the profiles share
+  /// one). sourceUnit is stored upper-cased, targetUnits as given (it brings
+  /// its own leading comma). The form parser is created from formParserClass
+  /// and its database-name lookup bound to GetDatabaseComponent. The log's
+  /// title is the options' Title followed by " log".
+  TComponentReplacer(TFormParserClass formParserClass, StringView sourceUnit,
+                     StringView targetUnits, TReplaceOptions& options);
+  virtual ~TComponentReplacer();
+  TComponentReplacer(const TComponentReplacer&) = delete;
+  TComponentReplacer& operator=(const TComponentReplacer&) = delete;
+
+  // --- Class map -----------------------------------------------------------
+
+  /// Maps sourceClass to targetClass. A source already mapped (in any letter
+  /// case) keeps its first target; the target is still appended to
+  /// TargetClasses.
+  void AddClassPair(StringView sourceClass, StringView targetClass);
+  /// The target of a mapped class (name compared without regard to case), or
+  /// null. The pointer stays valid until the next AddClassPair.
+  const String* FindTargetClass(StringView name) const;
+  bool IsMappedClass(StringView name) const { return FindTargetClass(name) != nullptr; }
+  /// The name written in place of a mapped class name in code; the base
+  /// gives targetName unchanged.
+  virtual String GetTargetName(StringView sourceName, StringView targetName) const;
+  /// GetTargetName of name and its target when name is mapped, else name.
+  virtual String ReplaceClassName(StringView name) const;
+
+  // --- Converting files ------------------------------------------------------
+
+  /// Logs "Processing file: " and fileName, then converts the file into
+  /// CombinePath(outputFolder, its name part): ".PAS" and ".DPR" (any case) as
+  /// Pascal sources, anything else as a form file. Throws EFOpenError when the
+  /// file cannot be read, EFCreateError when the output cannot be written or
+  /// would be fileName itself, EFormFormatError for a damaged binary form.
+  void ProcessFile(const String& fileName, const String& outputFolder);
+
+  /// Records in DatabaseMap the database names that the TDatabase objects of
+  /// a form file declare, as name = root object name "." component name (an
+  /// earlier entry of the same name is replaced). Logs nothing. Throws as
+  /// ProcessFile does for reading.
+  void CollectDatabaseNames(const String& formFileName);
+
+  /// The form parser's lookup: what DatabaseMap holds for the database name
+  /// value, or "". Only "DatabaseName" may be asked (EAssertionFailed else).
+  String GetDatabaseComponent(StringView propertyName, StringView value) const;
+
+  /// Decodes a text file: UTF-16LE after FF FE, UTF-8 after EF BB BF, else
+  /// the default code page. Never fails.
+  static TTextFile ReadTextFile(std::string_view bytes);
+  /// Decodes a form file: binary (with or without the resource header) or
+  /// text. Throws EFormFormatError, naming fileName, for a damaged binary form.
+  static TFormFile ReadFormFile(std::string_view bytes, StringView fileName);
+
+  /// Converts a Pascal unit read from sourceFile into outputFile; logs the
+  /// count; writes outputFile only when a lexem changed, and then adds 1 to
+  /// ChangedCount. Form files named by resource directives are appended to
+  /// Units (once each).
+  void ProcessUnit(const TTextFile& unit, const String& sourceFile, const String& outputFile);
+  /// One comment lexem of a unit: a resource directive ({$R ...},
+  /// {$RESOURCE ...}) is returned unchanged after its form file, when found
+  /// beside sourceFile, has been appended to Units; in any other comment
+  /// each mapped class name becomes its target and adds 1 to count.
+  String ProcessComment(StringView lexem, const String& sourceFile, int& count);
+
+  /// Converts a form into outputFile; logs the count; writes outputFile (in
+  /// the form's kind and encoding) only when an object was converted, and
+  /// then adds 1 to ChangedCount.
+  void ProcessForm(TFormFile form, const String& outputFile);
+  /// Writes a converted form text as form was read: text with its encoding
+  /// and mark, or binary of the same kind and resource name (memory flags
+  /// 0x1030). Throws EFCreateError, or EFormFormatError when the text does
+  /// not convert to binary.
+  void WriteFormFile(const TFormFile& form, StringView text, const String& outputFile);
+
+  // --- State -------------------------------------------------------------------
+
+  /// Source class names (sorted, case-insensitive, duplicates ignored); the
+  /// integer of each is its target's index in TargetClasses.
+  const TStringList& ClassMap() const { return class_map_; }
+  /// Target class names in the order they were added.
+  const TStringList& TargetClasses() const { return target_classes_; }
+  /// Files of the current run in processing order; ProcessUnit appends form
+  /// files to it.
+  TStringList& Units() { return units_; }
+  /// original path = backup path, for each file backed up by the run.
+  TStringList& UndoList() { return undo_list_; }
+  /// database name = form name "." component name; names compared without
+  /// regard to case.
+  TStringList& DatabaseMap() { return database_map_; }
+  const TStringList& DatabaseMap() const { return database_map_; }
+  /// Files whose converted copy was written since the count was last reset.
+  int ChangedCount() const { return changed_count_; }
+  void SetChangedCount(int count) { changed_count_ = count; }
+
+  const String& SourceUnit() const { return source_unit_; }
+  const String& TargetUnits() const { return target_units_; }
+  TReplaceOptions& Options() const { return options_; }
+  TFormParser& FormParser() { return *form_parser_; }
+  /// The log of a run; every line the replacer logs goes here (a closed log
+  /// writer drops it) and to OnLogLine.
+  TLogWriter& Log() { return log_; }
+
+  /// Called with every line the replacer logs, after the log writer has it.
+  std::function<void(StringView line)> OnLogLine;
+
+  /// The file system all reads, writes and existence checks go through;
+  /// borrowed, must outlive its use. The real one by default.
+  TFileSystem& FileSystem() const { return *fs_; }
+  void SetFileSystem(TFileSystem& fs) { fs_ = &fs; }
+
+ protected:
+  void LogLine(StringView text);
+  /// "No changes" for 0, else the count followed by " change(s)".
+  void LogChanges(int count);
+  /// Writes a whole output file; EFCreateError naming it when that fails.
+  void WriteOutput(const String& fileName, std::string_view bytes);
+  /// Reads a whole input file; EFOpenError naming it when that fails.
+  std::string ReadInput(const String& fileName);
+
+ private:
+  // Finds the form file a resource directive names and appends it to Units.
+  void AddResourceForm(StringView directive, const String& sourceFile);
+  // Parses the mapped object whose keyword is at keywordPos (0-based) of
+  // form_text_ and gives its new text; false when it does not parse.
+  bool ConvertObject(StringView target, size_t keywordPos, int depth, String& written,
+                     size_t& next);
+
+  TStringList class_map_;
+  TStringList target_classes_;
+  TStringList units_;
+  TLogWriter log_;
+  int changed_count_ = 0;
+  TStringList undo_list_;
+  TStringList database_map_;
+  std::unique_ptr<TFormParser> form_parser_;
+  String source_unit_;
+  String target_units_;
+  TReplaceOptions& options_;
+  TFileSystem* fs_ = &TFileSystem::Real();
+  // The text of the form being converted; the form parser keeps views into
+  // the text of its last parse, so it lives until the next form.
+  String form_text_;
+};
+
+}  // namespace mirel

@@ -1,0 +1,134 @@
+// The Pascal side of TComponentReplacer: rewriting the uses clauses and the
+// class identifiers of a unit or project file, and finding the form file its
+// resource directive names.
+#include "files/FileUtils.h"
+#include "pascal/PasParser.h"
+#include "replace/FileNames.h"
+#include "replace/Replacer.h"
+
+namespace mirel {
+
+namespace {
+
+// Characters of a unit or file name in a resource directive: letters (the
+// Latin-1 letters and everything above them included), digits, underscore.
+// Digits matter: Unit1.dfm and Form2.dfm are the names the IDE gives.
+bool IsNameChar(char16_t c) {
+  if (c < 0x80) {
+    const char16_t l = AsciiLower(c);
+    return (l >= u'a' && l <= u'z') || (c >= u'0' && c <= u'9') || c == u'_';
+  }
+  return c >= 0xC0 && c != 0xD7 && c != 0xF7;
+}
+
+bool StartsWith(StringView s, StringView prefix) { return s.substr(0, prefix.size()) == prefix; }
+
+}  // namespace
+
+void TComponentReplacer::ProcessUnit(const TTextFile& unit, const String& sourceFile,
+                                     const String& outputFile) {
+  TPasParser lexer(unit.Text);
+  String out;
+  out.reserve(unit.Text.size() + 256);
+  int count = 0;
+  bool unchanged = true;
+  bool inUses = false;
+
+  StringView lexem;
+  String replaced;
+  for (int code; (code = lexer.GetNext(lexem)) != LexEnd;) {
+    bool isReplaced = false;
+    switch (code) {
+      case LexComment:
+        replaced = ProcessComment(lexem, sourceFile, count);
+        isReplaced = true;
+        break;
+      case LexIdent:
+        if (inUses && UpperCase(lexem) == source_unit_) {
+          replaced = String(lexem) + target_units_;
+          isReplaced = true;
+          ++count;
+        } else if (const String* target = FindTargetClass(lexem)) {
+          replaced = GetTargetName(lexem, *target);
+          isReplaced = true;
+          ++count;
+        }
+        break;
+      case LexSemicolon:
+        inUses = false;
+        break;
+      case LexKwUses:
+        inUses = true;
+        break;
+      default:
+        break;
+    }
+    if (isReplaced) {
+      if (replaced != lexem) unchanged = false;
+      out += replaced;
+    } else {
+      out += lexem;
+    }
+  }
+
+  LogChanges(count);
+  if (!unchanged) {
+    WriteOutput(outputFile, unit.Bytes(out));
+    ++changed_count_;
+  }
+}
+
+String TComponentReplacer::ProcessComment(StringView lexem, const String& sourceFile, int& count) {
+  const String upper = UpperCase(lexem);
+  if (StartsWith(upper, u"{$R ") || StartsWith(upper, u"{$RESOURCE ")) {
+    AddResourceForm(lexem, sourceFile);
+    return String(lexem);
+  }
+  if (lexem.empty()) return String();
+  // The first character goes first so that the inner scan does not see the
+  // comment's opening again.
+  String result(1, lexem[0]);
+  TPasParser inner{String(lexem.substr(1))};
+  StringView part;
+  for (int code; (code = inner.GetNext(part)) != LexEnd;) {
+    const String* target = code == LexIdent ? FindTargetClass(part) : nullptr;
+    if (target) {
+      result += *target;
+      ++count;
+    } else {
+      result += part;
+    }
+  }
+  return result;
+}
+
+void TComponentReplacer::AddResourceForm(StringView directive, const String& sourceFile) {
+  const String upper = UpperCase(directive);
+  const size_t dot = upper.rfind(u'.');
+  if (dot == String::npos || upper.size() - dot - 1 < 3) return;
+  const String ext = upper.substr(dot, 4);
+  if (ext != u".DFM" && ext != u".NFM") return;
+  if (dot + 4 < upper.size() && IsNameChar(upper[dot + 4])) return;  // *.dfmx and the like
+
+  String formFile;
+  if (dot > 0 && upper[dot - 1] == u'*') {
+    // {$R *.dfm}: the form beside the unit, with the unit's own name.
+    if (dot < 2 || (upper[dot - 2] != u' ' && upper[dot - 2] != u'\t')) return;
+    formFile = ChangeFileExt(sourceFile, ext);
+  } else {
+    size_t start = dot;
+    while (start > 0 && IsNameChar(directive[start - 1])) --start;
+    if (start == dot) return;
+    formFile = CombinePath(ExtractFilePath(sourceFile),
+                           String(directive.substr(start, dot - start)) +
+                               String(directive.substr(dot, 4)));
+  }
+  const String found = FindFileIgnoringCase(formFile, *fs_);
+  if (found.empty()) return;
+  // Two directives (or a unit given twice) must not convert a form twice.
+  for (const TStringList::Item& item : units_.Items())
+    if (item.text == found) return;
+  units_.Add(found);
+}
+
+}  // namespace mirel
