@@ -54,14 +54,31 @@ constexpr const char16_t* kFormGrammar[] = {
     u"<hex_list>-<*hexs>|<*hexs><*delim><hex_list>|",
 };
 
-// Two constructs real forms hold that the rules above reject, added as further
-// alternatives of existing rules so that everything accepted before is
-// accepted as before: the child-order index that inherited forms write after
-// the class name ("object Table1: TTable [3]"), and numbers typed by a suffix,
-// as currency (c), single (s) and date (d) values are written.
+// Constructs that real forms (and forms converted from binary) hold but the
+// rules above reject, added as further alternatives of existing rules so that
+// everything accepted before is accepted as before:
+//  - the child-order index that inherited forms write after the class name
+//    ("object Table1: TTable [3]"), and the order of a collection item
+//    ("item [2]");
+//  - objects without a name ("inherited TLabel"), tried after named ones;
+//  - collection items without properties ("item" directly followed by "end");
+//  - numbers typed by a suffix: currency (c), single (s) and date (d);
+//  - lists holding values of any kind, mixed and nested, not only numbers;
+//  - references of more than two dotted names (Form1.Frame1.Button1), as a
+//    value followed by more dotted names.
 constexpr const char16_t* kFormGrammarAdditions[] = {
     u"<obj_header>-<keyword><*delim><obj_name><empty_delim>:<empty_delim><obj_type>"
-    u"<empty_delim>[<empty_delim><*digits><empty_delim>]",
+    u"<empty_delim>[<empty_delim><int><empty_delim>]|"
+    u"<keyword><*delim><name>|<keyword><*delim><name><empty_delim>[<empty_delim><int><empty_delim>]",
+    u"<col_item>-item<*delim>end|"
+    u"item<empty_delim>[<empty_delim><int><empty_delim>]<*delim><item_props>end|"
+    u"item<empty_delim>[<empty_delim><int><empty_delim>]<*delim>end",
+    u"<number_list>-<value>|<value><*delim><number_list>|"
+    u"<value><empty_delim>+<empty_delim><string2>|"
+    u"<value><empty_delim>+<empty_delim><string2><*delim><number_list>|"
+    u"<value>.<prop_name>|<value>.<prop_name><*delim><number_list>",
+    u"<prop_value>-<value>.<prop_name>",
+    u"<item_prop>-<prop_name><empty_delim>=<empty_delim><value>.<prop_name>",
     u"<number>-<sign><*digits>.<*digits>e<int>c|<sign><*digits>e<int>c|<sign><*digits>.<*digits>c|"
     u"<sign><*digits>c|"
     u"<sign><*digits>.<*digits>e<int>s|<sign><*digits>e<int>s|<sign><*digits>.<*digits>s|"
@@ -124,14 +141,33 @@ TCharClass TFormParser::GetCharClass(StringView name) {
   // Quoted string pieces are the only place runs of symbols occur; they may
   // hold any character a code page decodes to.
   if (name == u"<*symbols>") cls.Wide = true;
+  // Names may hold non-ASCII letters, as identifiers may since the IDE went
+  // Unicode; a form converted from binary writes them as they are.
+  if (name == u"<*char>" || name == u"<*chars_or_digits>") {
+    for (size_t c = 0x80; c < 0x100; ++c) cls.Chars.set(c);
+    cls.Wide = true;
+  }
   return cls;
+}
+
+bool TFormParser::IsNameChar(char16_t c) const { return c >= 0x80 || TLL1Parser::IsNameChar(c); }
+
+bool TFormParser::IsWordEnd(size_t pos) const {
+  if (!TLL1Parser::IsWordEnd(pos)) return false;
+  const StringView text = Text();
+  while (pos < text.size() && IsDelim(text[pos])) ++pos;
+  return pos >= text.size() || (text[pos] != u'=' && text[pos] != u'.');
 }
 
 bool TFormParser::IsWordLiteral(StringView literal) const {
   return literal == u"end" || literal == u"item";
 }
 
-bool TFormParser::IsMemoRule(StringView name) const { return name == u"<nested_obj>"; }
+bool TFormParser::IsMemoRule(StringView name) const {
+  // A value is tried once more where it may go on with dotted names; it holds
+  // nothing this class tracks.
+  return name == u"<nested_obj>" || name == u"<value>";
+}
 
 TFormParser::Tracked TFormParser::TrackedKind(int ruleIndex) const {
   return ruleIndex >= 0 && static_cast<size_t>(ruleIndex) < tracked_.size()
@@ -203,10 +239,17 @@ bool TFormParser::ParseNonterminal(const TRuleRef& ref) {
 
   if (kind == Tracked::Header) {
     if (!TLL1Parser::ParseNonterminal(ref)) return false;
-    // Whatever follows the class name in the header is its child-order index.
-    if (s.NestDepth == 0 && !s.ObjType.empty()) {
-      size_t from = static_cast<size_t>(s.ObjType.data() + s.ObjType.size() - text.data());
+    if (s.NestDepth == 0 && !s.Keyword.empty()) {
       const size_t to = static_cast<size_t>(s.Position - 1);
+      size_t from = static_cast<size_t>(s.Keyword.data() + s.Keyword.size() - text.data());
+      if (s.ObjType.empty()) {  // an object without a name: the class follows the keyword
+        while (from < to && IsDelim(text[from])) ++from;
+        size_t end = from;
+        while (end < to && !IsDelim(text[end]) && text[end] != u'[') ++end;
+        s.ObjType = text.substr(from, end - from);
+      }
+      // Whatever follows the class name in the header is its child-order index.
+      from = static_cast<size_t>(s.ObjType.data() + s.ObjType.size() - text.data());
       while (from < to && IsDelim(text[from])) ++from;
       s.ChildPos = text.substr(from, to - from);
     }
@@ -329,7 +372,7 @@ void TFormParser::AddProperty(StringView name, StringView value) {
 
 String TFormParser::WriteObject(int depth) const {
   const TFormParseState& s = FormState();
-  if (s.Keyword.empty() || s.ObjName.empty()) return String();
+  if (s.Keyword.empty() || s.ObjType.empty()) return String();
   const String outer(static_cast<size_t>(depth) * 2, u' ');
   const String inner = outer + u"  ";
   const String continuation = inner + u"  ";
@@ -338,8 +381,10 @@ String TFormParser::WriteObject(int depth) const {
   out += outer;
   out += s.Keyword;
   out += u' ';
-  out += s.ObjName;
-  out += u": ";
+  if (!s.ObjName.empty()) {
+    out += s.ObjName;
+    out += u": ";
+  }
   out += target_class_.empty() ? String(s.ObjType) : target_class_;
   if (!s.ChildPos.empty()) {
     out += u' ';

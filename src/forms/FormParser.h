@@ -15,23 +15,30 @@
 // the engine's snapshots undo whatever a failed alternative recorded. A
 // failed parse records nothing; WriteObject then gives "".
 //
-// A nested object is matched once per position and remembered: the grammar
-// would otherwise match the last nested object of every level twice, which
-// doubles the work with each level of nesting. Its match depends on the text
-// alone and leaves nothing behind but the text recorded by this class's
-// tracking, which runs on every call.
+// Nested objects and values are matched once per position and remembered:
+// the grammar would otherwise match the last nested object of every level
+// twice, which doubles the work with each level of nesting. Their match
+// depends on the text alone and leaves nothing behind but what this class's
+// tracking records, which runs on every call.
 //
 // Departures from the bare object grammar, all so that valid forms convert
 // instead of being cut short or rejected:
 //  - the header may end in a child-order index, "object T: TTable [3]",
-//    which WriteObject writes back after the new class name;
+//    which WriteObject writes back after the new class name, and may lack the
+//    component name ("inherited TLabel");
+//  - collection items may be empty and carry an order ("item [2]");
+//  - lists may hold values of any kind, and references more than two names;
 //  - numbers may carry a type suffix: 0c (currency), 1.5s (single),
 //    45000.5d (date), with sign, fraction and exponent;
-//  - "end" closes an object or collection item only when no letter, digit or
-//    underscore follows it (a property named EndDate is a property);
+//  - "end" closes an object or collection item only when no name character
+//    follows it (a property named EndDate is a property), and not when an
+//    "=" or "." follows it (a property named end is a property);
 //  - inside quotes a string may hold any character but the apostrophe and
 //    NUL, including those above code 255 (text decoded from Cyrillic or Greek
-//    code pages). Outside quotes such characters still fail the parse.
+//    code pages);
+//  - names (components, classes, properties, identifier values) may hold any
+//    character from code 128 up, as Unicode identifiers do. Anywhere else
+//    outside quotes such characters still fail the parse.
 #pragma once
 
 #include <functional>
@@ -158,6 +165,8 @@ class TFormParser : public TLL1Parser {
   void AfterParse(bool& result) override;
   bool IsWordLiteral(StringView literal) const override;
   bool IsMemoRule(StringView name) const override;
+  bool IsNameChar(char16_t c) const override;
+  bool IsWordEnd(size_t pos) const override;
 
  private:
   friend class TFormParseState;

@@ -69,11 +69,6 @@ bool PreparedBefore(const String& a, const String& b) {
   return a.size() > b.size();
 }
 
-bool IsNameChar(char16_t c) {
-  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
-         c == u'_';
-}
-
 TCharClass MakeClass(bool single, auto&& member) {
   TCharClass cls;
   cls.Single = single;
@@ -299,6 +294,15 @@ void TLL1Parser::Prepare() {
   prepared_ = true;
 }
 
+bool TLL1Parser::IsNameChar(char16_t c) const {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+         c == u'_';
+}
+
+bool TLL1Parser::IsWordEnd(size_t pos) const {
+  return pos >= text_.size() || !IsNameChar(text_[pos]);
+}
+
 TCharClass TLL1Parser::GetCharClass(StringView name) {
   const auto digit = [](int c) { return c >= '0' && c <= '9'; };
   const auto letter = [](int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
@@ -382,7 +386,7 @@ bool TLL1Parser::MatchAlternative(const Alternative& alt) {
         if (p + item.Literal.size() > text_.size()) return false;
         for (char16_t c : item.Literal)
           if (AsciiLower(text_[p++]) != c) return false;
-        if (item.Word && p < text_.size() && IsNameChar(text_[p])) return false;
+        if (item.Word && !IsWordEnd(p)) return false;
         state_->Position = static_cast<int>(p + 1);
         break;
       }

@@ -196,12 +196,19 @@ class TLL1Parser {
   virtual void AfterParse(bool& result) { (void)result; }
   /// Whether a literal run of the prepared grammar is a word that must not
   /// run on into a name: such a literal matches only when the character after
-  /// it is not a letter, digit or underscore. Asked once per literal run at
+  /// it is not a name character (IsNameChar). Asked once per literal run at
   /// preparation; the engine marks none.
   virtual bool IsWordLiteral(StringView literal) const {
     (void)literal;
     return false;
   }
+
+  /// Characters that continue a name, for the word literals above: ASCII
+  /// letters, digits and the underscore.
+  virtual bool IsNameChar(char16_t c) const;
+  /// Whether a word literal may end before the 0-based position `pos` of the
+  /// text: by default when no name character follows.
+  virtual bool IsWordEnd(size_t pos) const;
 
   /// Whether matches of the rule may be memoised (see the class comment).
   /// Asked once per rule at preparation; the engine names none.

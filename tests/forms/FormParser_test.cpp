@@ -209,7 +209,7 @@ TEST(FormParserTracking, AFailedParseRecordsNothing) {
   EXPECT_EQ(u"", p.WriteObject(0));
 }
 
-TEST(FormParserText, CharactersAbove255PassOnlyInsideQuotes) {
+TEST(FormParserText, CharactersAbove255PassInQuotesAndNamesOnly) {
   TFormParser p;
   const String cyrillic = u"\u0412\u044b\u0431\u043e\u0440\u043a\u0430";  // "Выборка"
   const String quoted = u"object Q: TQuery\n  SQL.Strings = (\n    'select ''" + cyrillic +
@@ -217,10 +217,17 @@ TEST(FormParserText, CharactersAbove255PassOnlyInsideQuotes) {
   ASSERT_NE(0, ParseObject(p, quoted, u"TKyQuery"));
   EXPECT_EQ(u"    'select ''" + cyrillic + u"'' from t')", p.Properties()[0].Values[1]);
 
-  const String bare = u"object Q: TQuery\n  Tag = " + cyrillic + u"\nend\n";
-  EXPECT_EQ(0, ParseObject(p, bare));
-  const String name = u"object Q: TQuery\n  " + cyrillic + u" = 1\nend\n";
-  EXPECT_EQ(0, ParseObject(p, name));
+  // Unicode identifiers: a component, a property and an identifier value.
+  const String names = u"object btnL\u00f6schen: TButton\n  " + cyrillic + u" = " + cyrillic +
+                       u"\n  Tag = 1\nend\n";
+  ASSERT_NE(0, ParseObject(p, names));
+  EXPECT_EQ(u"btnL\u00f6schen", String(p.FormState().ObjName));
+  EXPECT_EQ(cyrillic, p.Properties()[0].Name);
+
+  for (const String& bad : std::vector<String>{u"1" + cyrillic, u"{0A" + cyrillic + u"}", u"[a, 1" + cyrillic + u"]",
+                            u"(1 2\u0412)", u"'a'\u00e9"}) {
+    EXPECT_EQ(0, ParseObject(p, u"object Q: TQuery\n  Tag = " + bad + u"\nend\n")) << ToUtf8(bad);
+  }
   EXPECT_EQ(0, ParseObject(p, String(u"object Q: TQuery\n  S = 'a") + u'\0' + u"b'\nend\n"));
 }
 
@@ -230,6 +237,7 @@ TEST(FormParserText, PropertiesBeginningWithEndOrItemAreNotMistakenForKeywords) 
       u"object T: TTable\n"
       u"  EndDate = 45000d\n"
       u"  endOfLine = True\n"
+      u"  end\u00e9 = 1\n"
       u"  Items = <\n"
       u"    item\n"
       u"      EndValue = 3\n"
@@ -240,7 +248,7 @@ TEST(FormParserText, PropertiesBeginningWithEndOrItemAreNotMistakenForKeywords) 
   ASSERT_EQ(static_cast<int>(text.size()) + 1, ParseObject(p, text, u"TKyTable"));
   std::vector<String> names;
   for (const auto& prop : p.Properties()) names.push_back(prop.Name);
-  EXPECT_EQ((std::vector<String>{u"EndDate", u"endOfLine", u"Items", u"Tag"}), names);
+  EXPECT_EQ((std::vector<String>{u"EndDate", u"endOfLine", u"end\u00e9", u"Items", u"Tag"}), names);
 }
 
 TEST(FormParserLimits, HugeInputEndsInACleanResult) {
