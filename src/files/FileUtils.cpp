@@ -152,3 +152,22 @@ String BackupFileName(StringView fileName) {
 }
 
 }  // namespace mirel
+
+namespace mirel {
+
+String FindFileIgnoringCase(StringView path, TFileSystem& fs) {
+  const String exact(path);
+  if (path.empty() || fs.Exists(exact)) return exact;
+  const size_t slash = path.rfind(u'/');
+  const String folder = slash == StringView::npos ? String(u".") : String(path.substr(0, slash + 1));
+  const StringView name = slash == StringView::npos ? path : path.substr(slash + 1);
+  std::vector<TFolderEntry> entries;
+  if (name.empty() || !fs.ListFolder(folder, entries)) return exact;
+  const TFolderEntry* best = nullptr;
+  for (const TFolderEntry& e : entries)
+    if (SameText(e.name, name) && (best == nullptr || e.name < best->name)) best = &e;
+  if (best == nullptr) return exact;
+  return slash == StringView::npos ? best->name : String(path.substr(0, slash + 1)) + best->name;
+}
+
+}  // namespace mirel

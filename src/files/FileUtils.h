@@ -58,6 +58,12 @@ bool CopyFolder(StringView source, StringView dest, TFileSystem& fs = TFileSyste
 /// symbolic link or not a folder.
 bool DeleteFolder(StringView folder, TFileSystem& fs = TFileSystem::Real());
 
+/// The file a name given by a project or an undo file means on this
+/// case-sensitive file system: `path` itself when it exists, otherwise the
+/// entry of its folder whose name equals its last element without regard to
+/// ASCII case (the first in name order, when several do), otherwise `path`.
+String FindFileIgnoringCase(StringView path, TFileSystem& fs = TFileSystem::Real());
+
 /// The name of the backup copy of a file: its extension (the part of the
 /// last path element from its last '.') becomes ".~" followed by the old
 /// extension without its dot, case kept. "Unit1.pas" gives "Unit1.~pas",
