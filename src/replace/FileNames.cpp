@@ -1,8 +1,5 @@
 #include "replace/FileNames.h"
 
-#include <algorithm>
-#include <vector>
-
 namespace mirel {
 
 namespace {
@@ -33,24 +30,6 @@ String ExtractFileExt(StringView path) {
 String ChangeFileExt(StringView path, StringView ext) {
   const size_t dot = ExtDot(path);
   return String(path.substr(0, dot == StringView::npos ? path.size() : dot)) + String(ext);
-}
-
-String FindFileIgnoringCase(const String& path, TFileSystem& fs) {
-  if (fs.FileExists(path)) return path;
-  const String folder = ExtractFilePath(path);
-  const String name = ExtractFileName(path);
-  if (name.empty()) return String();
-  std::vector<TFolderEntry> entries;
-  if (!fs.ListFolder(folder.empty() ? String(u".") : folder, entries)) return String();
-  std::vector<String> matches;
-  for (const TFolderEntry& e : entries)
-    if (SameText(e.name, name)) matches.push_back(e.name);
-  std::sort(matches.begin(), matches.end());
-  for (const String& m : matches) {
-    const String candidate = folder + m;
-    if (fs.FileExists(candidate)) return candidate;
-  }
-  return String();
 }
 
 }  // namespace mirel

@@ -124,7 +124,7 @@ void TComponentReplacer::AddResourceForm(StringView directive, const String& sou
                                String(directive.substr(dot, 4)));
   }
   const String found = FindFileIgnoringCase(formFile, *fs_);
-  if (found.empty()) return;
+  if (!fs_->FileExists(found)) return;
   // Two directives (or a unit given twice) must not convert a form twice.
   for (const TStringList::Item& item : units_.Items())
     if (item.text == found) return;

@@ -1,0 +1,11 @@
+object Legacy: TLegacy
+  Caption = 'CafÈ Åç'  
+	Left = 8
+  object qOld: TQuery
+    SQL.Strings = (
+      'select ç from t')
+    Left = 8
+  end
+	 object lOld: TLabel  
+    Caption = 'Å'  end
+end
