@@ -86,14 +86,41 @@ struct TLL1Parser::Item {
   String Literal;     // lower-cased literal run
 };
 
+/// The characters a match can begin with. Every item of a prepared grammar
+/// consumes text, so a match that begins elsewhere is bound to fail; only a
+/// nullable match (possible only through a rule left with an empty
+/// alternative) or an unknown reference (which must be reached to report
+/// itself) admits anything.
+struct TLL1Parser::FirstSet {
+  std::bitset<256> Chars;
+  bool Wide = false;      // any character above 255
+  bool Any = false;       // cannot tell: admit everything
+  bool Nullable = false;  // may match the empty text
+
+  bool Admits(StringView text, size_t pos) const {
+    if (Any || Nullable) return true;
+    if (pos >= text.size()) return false;
+    const char16_t c = text[pos];
+    return c < 256 ? Chars.test(c) : Wide;
+  }
+  void AddChars(const FirstSet& o) {
+    Chars |= o.Chars;
+    Wide = Wide || o.Wide;
+    Any = Any || o.Any;
+  }
+  bool operator==(const FirstSet&) const = default;
+};
+
 struct TLL1Parser::Alternative {
   std::vector<Item> Items;
+  FirstSet First;
 };
 
 struct TLL1Parser::Rule {
   String Name;
   std::vector<String> Alternatives;
   std::vector<Alternative> Compiled;
+  FirstSet First;
 };
 
 /// Tracks the recursion depth of ParseNonterminal and stops a parse that
@@ -160,7 +187,7 @@ void TLL1Parser::AddRule(StringView ruleText) {
     return CompareText(r.Name, n) < 0;
   });
   if (it == rules_.end() || CompareText(it->Name, name) != 0)
-    it = rules_.insert(it, Rule{name, {}, {}});
+    it = rules_.insert(it, Rule{name, {}, {}, {}});
   for (auto& a : alternatives) it->Alternatives.push_back(std::move(a));
 }
 
@@ -286,11 +313,70 @@ void TLL1Parser::Compile() {
   }
 }
 
+void TLL1Parser::ComputeFirstSets() {
+  // The character sets of the classes, asked once. A class the subclass does
+  // not know is left for the parse to report when it reaches it.
+  std::vector<FirstSet> classes(class_refs_.size());
+  for (size_t i = 0; i < class_refs_.size(); ++i) {
+    try {
+      TClassRef& ref = class_refs_[i];
+      if (!ref.Resolved) ref.Class = GetCharClass(ref.Name), ref.Resolved = true;
+      classes[i].Chars = ref.Class.Chars;
+      classes[i].Wide = ref.Class.Wide;
+    } catch (const EAssertionFailed&) {
+      classes[i].Any = true;
+    }
+  }
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (Rule& rule : rules_) {
+      FirstSet ruleFirst;
+      for (Alternative& alt : rule.Compiled) {
+        FirstSet first;
+        bool nullable = true;
+        for (const Item& item : alt.Items) {
+          if (item.Kind == ItemKind::Literal) {
+            const char16_t c = item.Literal[0];
+            if (c >= 256) {
+              first.Wide = true;
+            } else {
+              first.Chars.set(c);
+              first.Chars.set(AsciiUpper(c));
+            }
+          } else if (item.Kind == ItemKind::CharClass) {
+            first.AddChars(classes[static_cast<size_t>(item.Ref)]);
+          } else {
+            const int target = rule_refs_[static_cast<size_t>(item.Ref)].Index;
+            if (target < 0) {
+              first.Any = true;
+            } else {
+              const FirstSet& inner = rules_[static_cast<size_t>(target)].First;
+              first.AddChars(inner);
+              if (inner.Nullable) continue;
+            }
+          }
+          nullable = false;
+          break;
+        }
+        first.Nullable = nullable;
+        ruleFirst.AddChars(first);
+        ruleFirst.Nullable = ruleFirst.Nullable || nullable;
+        alt.First = first;
+      }
+      if (!(ruleFirst == rule.First)) {
+        rule.First = ruleFirst;
+        changed = true;
+      }
+    }
+  }
+}
+
 void TLL1Parser::Prepare() {
   if (prepared_) return;
   ExpandEmptyAlternatives();
   SortAlternatives();
   Compile();
+  ComputeFirstSets();
   prepared_ = true;
 }
 
@@ -364,15 +450,22 @@ bool TLL1Parser::ParseNonterminal(const TRuleRef& ref) {
       return true;
     }
   }
-  DepthGuard guard(*this);
-  TParseState& snapshot = SnapshotAt(depth_);
-  for (const Alternative& alt : rules_[index].Compiled) {
+  const Rule& rule = rules_[index];
+  const size_t pos = static_cast<size_t>(state_->Position - 1);
+  if (!lookahead_ || rule.First.Admits(text_, pos)) {
+    DepthGuard guard(*this);
+    // Every failed alternative is undone back to this one state, so one
+    // snapshot serves all of them.
+    TParseState& snapshot = SnapshotAt(depth_);
     snapshot.Assign(*state_);
-    if (MatchAlternative(alt)) {
-      if (memo) memo_[key] = state_->Position;
-      return true;
+    for (const Alternative& alt : rule.Compiled) {
+      if (lookahead_ && !alt.First.Admits(text_, pos)) continue;
+      if (MatchAlternative(alt)) {
+        if (memo) memo_[key] = state_->Position;
+        return true;
+      }
+      state_->Assign(snapshot);
     }
-    state_->Assign(snapshot);
   }
   if (memo) memo_[key] = 0;
   return false;

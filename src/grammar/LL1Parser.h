@@ -27,10 +27,11 @@
 //     while parsing.
 //
 // State and backtracking: the parser owns one current TParseState (or a
-// subclass chosen at construction). Before each alternative it copies the
-// state into a snapshot with Assign and, when the alternative fails, copies
-// the snapshot back, so whatever a subclass recorded in its state (and its
-// Assign undoes) disappears with the failed alternative.
+// subclass chosen at construction). Before trying the alternatives of a
+// nonterminal it copies the state into a snapshot with Assign and, when an
+// alternative fails, copies the snapshot back, so whatever a subclass
+// recorded in its state (and its Assign undoes) disappears with the failed
+// alternative.
 //
 // Hooks for subclasses: every nonterminal goes through the virtual
 // ParseNonterminal, every class reference through GetCharClass and
@@ -176,6 +177,13 @@ class TLL1Parser {
   /// Turns memoisation of the rules named by IsMemoRule on (the default) or
   /// off; the results of a parse are the same either way.
   void SetMemoization(bool on) { memo_enabled_ = on; }
+  /// Turns the first-character look-ahead on (the default) or off. With it,
+  /// an alternative (or a whole nonterminal) that cannot begin with the
+  /// character at the current position is not tried: it would fail. This
+  /// holds as long as MatchCharClass matches what GetCharClass answers and
+  /// every override of ParseNonterminal matches through the inherited one; a
+  /// subclass that does otherwise turns the look-ahead off.
+  void SetLookahead(bool on) { lookahead_ = on; }
 
   /// Number of nonterminal calls made by the last Parse: a measure of the
   /// work a parse did, independent of the machine.
@@ -222,6 +230,7 @@ class TLL1Parser {
 
  private:
   struct Item;
+  struct FirstSet;
   struct Alternative;
   struct Rule;
   class DepthGuard;
@@ -230,6 +239,7 @@ class TLL1Parser {
   void ExpandEmptyAlternatives();
   void SortAlternatives();
   void Compile();
+  void ComputeFirstSets();
   TParseState& SnapshotAt(size_t depth);
 
   TParseStateClass state_class_;
@@ -246,6 +256,7 @@ class TLL1Parser {
   bool depth_exceeded_ = false;
   long long call_count_ = 0;
   bool memo_enabled_ = true;
+  bool lookahead_ = true;
   std::vector<bool> memo_rule_;  // by rule index
   std::unordered_map<uint64_t, int> memo_;  // (rule, position) -> end position, or 0: failed
 };

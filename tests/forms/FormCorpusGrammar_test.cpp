@@ -55,3 +55,25 @@ TEST(FormCorpusGrammar, EveryObjectOfEveryConvertedBinaryFormParses) {
     }
   }
 }
+
+TEST(FormCorpusGrammar, MemoAndLookaheadGiveTheSameObjectsOnTheCorpus) {
+  test::TBinFormCorpus corpus(77);
+  TFormParser fast, plain;
+  plain.SetMemoization(false);
+  plain.SetLookahead(false);
+  int objects = 0;
+  for (int form = 0; form < 25; ++form) {
+    const String text = ObjectBinaryToText(WriteObjectStream(corpus.NextForm()));
+    for (int pos : ObjectKeywords(text)) {
+      int a = pos, b = pos;
+      fast.SetTargetClass(u"TNew");
+      plain.SetTargetClass(u"TNew");
+      ASSERT_EQ(plain.Parse(text, u"<object>", b), fast.Parse(text, u"<object>", a));
+      EXPECT_EQ(b, a);
+      EXPECT_EQ(plain.WriteObject(1), fast.WriteObject(1));
+      EXPECT_EQ(plain.NestedObjects(), fast.NestedObjects());
+      ++objects;
+    }
+  }
+  EXPECT_GT(objects, 80);
+}

@@ -312,7 +312,7 @@ TEST(FormParserLimits, NestingCostsLinearWorkWhetherTheObjectParsesOrNot) {
   }
 }
 
-TEST(FormParserLimits, RememberingNestedObjectsChangesNoResult) {
+TEST(FormParserLimits, MemoAndLookaheadChangeNoResult) {
   const String corpus[] = {
       NestedChain(6, true),
       NestedChain(6, false),
@@ -322,10 +322,13 @@ TEST(FormParserLimits, RememberingNestedObjectsChangesNoResult) {
       u"inherited Q: TQuery [2]\n  Tag = 1\nend\n",
       u"object Q: TQuery\n  EndField = 1\n  object E: TField\n    EndX = <\n      item\n"
       u"        EndY = 2\n      end>\n  end\nend   \n\t object Next: TX\n",
+      u"object Q: TQuery\n  L = (1 'a' +\n    'b' x.y.z (2s [c]))\n  S = 'a'#13 + 'b'\n  D = {00ff}\n"
+      u"  C = <\n    item [2]\n    end>\n  inherited TLabel\n  end\nend\n",
   };
   for (const String& text : corpus) {
     TRecordingParser with, without;
     without.SetMemoization(false);
+    without.SetLookahead(false);
     const int a = ParseObject(with, text, u"TNew"), b = ParseObject(without, text, u"TNew");
     EXPECT_EQ(b, a) << ToUtf8(text);
     EXPECT_EQ(without.WriteObject(2), with.WriteObject(2)) << ToUtf8(text);
