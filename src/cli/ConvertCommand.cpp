@@ -36,8 +36,12 @@ class TPathsFormatter : public CLI::Formatter {
   }
 };
 
-bool IsUnit(const String& ext) { return ext == u".PAS" || ext == u".DPR"; }
-bool IsForm(const String& ext) { return ext == u".DFM" || ext == u".NFM"; }
+bool IsUnit(const String& ext) {
+  return ext == u".PAS" || ext == u".DPR";
+}
+bool IsForm(const String& ext) {
+  return ext == u".DFM" || ext == u".NFM";
+}
 
 // The absolute path of a file given on the command line, as the replacer and
 // its log will name it.
@@ -76,13 +80,13 @@ std::vector<String> CheckInputs(const std::vector<std::string>& files, const fs:
                             u"; their converted copies would overwrite each other in OUTDIR",
                         exitBadInput);
     seen.push_back(base);
-    if (fs::exists(outDir, ec) && fs::equivalent(fs::path(file).parent_path().empty()
-                                                     ? fs::path(".")
-                                                     : fs::path(file).parent_path(),
-                                                 outDir, ec))
-      throw TCliError(FromUtf8(file) +
-                          u" is in OUTDIR; its converted copy would replace the original",
-                      exitBadInput);
+    if (fs::exists(outDir, ec) &&
+        fs::equivalent(
+            fs::path(file).parent_path().empty() ? fs::path(".") : fs::path(file).parent_path(),
+            outDir, ec))
+      throw TCliError(
+          FromUtf8(file) + u" is in OUTDIR; its converted copy would replace the original",
+          exitBadInput);
     names.push_back(name);
   }
   return names;

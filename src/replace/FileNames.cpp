@@ -18,9 +18,13 @@ size_t ExtDot(StringView path) {
 
 }  // namespace
 
-String ExtractFilePath(StringView path) { return String(path.substr(0, NameStart(path))); }
+String ExtractFilePath(StringView path) {
+  return String(path.substr(0, NameStart(path)));
+}
 
-String ExtractFileName(StringView path) { return String(path.substr(NameStart(path))); }
+String ExtractFileName(StringView path) {
+  return String(path.substr(NameStart(path)));
+}
 
 String ExtractFileExt(StringView path) {
   const size_t dot = ExtDot(path);

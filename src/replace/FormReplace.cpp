@@ -28,7 +28,9 @@ class TFormScanner : public TPasParser {
   void ContinueAt(size_t pos) { SetPos(pos); }
 };
 
-bool IsKeyword(int code) { return code >= LexKwEnd && code <= LexKwUses; }
+bool IsKeyword(int code) {
+  return code >= LexKwEnd && code <= LexKwUses;
+}
 
 // A keyword standing where a header expects the object's name or class is
 // that name (a component named Item, say); it opens and closes nothing.
@@ -36,7 +38,9 @@ int HeaderCode(int code, const TFormObject& obj) {
   return IsKeyword(code) && (obj.KeywordJustRead || obj.ClassNameExpected) ? LexIdent : code;
 }
 
-bool IsFormDelimiter(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+bool IsFormDelimiter(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
 
 }  // namespace
 

@@ -39,11 +39,11 @@ struct TPair {
 };
 
 constexpr TPair kBdePairs[] = {
-    {u"TDatabase", u"TKyConnection"},  {u"TQuery", u"TKyQuery"},
-    {u"TwwQuery", u"TKyQuery"},        {u"TTable", u"TKyTable"},
-    {u"TwwTable", u"TKyTable"},        {u"TStoredProc", u"TKyStoredProc"},
+    {u"TDatabase", u"TKyConnection"},     {u"TQuery", u"TKyQuery"},
+    {u"TwwQuery", u"TKyQuery"},           {u"TTable", u"TKyTable"},
+    {u"TwwTable", u"TKyTable"},           {u"TStoredProc", u"TKyStoredProc"},
     {u"TwwStoredProc", u"TKyStoredProc"}, {u"TwwDataSource", u"TKyDataSource"},
-    {u"TUpdateSQL", u"TKyUpdateSQL"},  {u"EDBEngineError", u"EKyProvError"},
+    {u"TUpdateSQL", u"TKyUpdateSQL"},     {u"EDBEngineError", u"EKyProvError"},
     {u"TBatchMove", u"TQeBatchMove"},
 };
 
@@ -56,8 +56,8 @@ constexpr TPair kAdoPairs[] = {
 template <size_t N>
 std::unique_ptr<TComponentReplacer> MakeReplacer(StringView sourceUnit, const TPair (&pairs)[N],
                                                  TReplaceOptions& options) {
-  auto replacer = std::make_unique<TComponentReplacer>(FormParserClassOf<TKyFormParser>,
-                                                       sourceUnit, kKyTargetUnits, options);
+  auto replacer = std::make_unique<TComponentReplacer>(FormParserClassOf<TKyFormParser>, sourceUnit,
+                                                       kKyTargetUnits, options);
   for (const TPair& p : pairs) replacer->AddClassPair(p.Source, p.Target);
   return replacer;
 }
@@ -94,10 +94,18 @@ void UnloadProfiles() {
   for (const TClassInfo* cls : KyTargetClasses()) UnRegisterClass(*cls);
 }
 
-bool ProfilesLoaded() { return State().Profiles != nullptr; }
+bool ProfilesLoaded() {
+  return State().Profiles != nullptr;
+}
 
-TReplaceOptions& SharedOptions() { return *Loaded().Options; }
-TComponentReplacer& BdeReplacer() { return *Loaded().Bde; }
-TComponentReplacer& AdoReplacer() { return *Loaded().Ado; }
+TReplaceOptions& SharedOptions() {
+  return *Loaded().Options;
+}
+TComponentReplacer& BdeReplacer() {
+  return *Loaded().Bde;
+}
+TComponentReplacer& AdoReplacer() {
+  return *Loaded().Ado;
+}
 
 }  // namespace mirel

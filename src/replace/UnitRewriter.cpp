@@ -21,7 +21,9 @@ bool IsNameChar(char16_t c) {
   return c >= 0xC0 && c != 0xD7 && c != 0xF7;
 }
 
-bool StartsWith(StringView s, StringView prefix) { return s.substr(0, prefix.size()) == prefix; }
+bool StartsWith(StringView s, StringView prefix) {
+  return s.substr(0, prefix.size()) == prefix;
+}
 
 }  // namespace
 
@@ -119,9 +121,9 @@ void TComponentReplacer::AddResourceForm(StringView directive, const String& sou
     size_t start = dot;
     while (start > 0 && IsNameChar(directive[start - 1])) --start;
     if (start == dot) return;
-    formFile = CombinePath(ExtractFilePath(sourceFile),
-                           String(directive.substr(start, dot - start)) +
-                               String(directive.substr(dot, 4)));
+    formFile =
+        CombinePath(ExtractFilePath(sourceFile), String(directive.substr(start, dot - start)) +
+                                                     String(directive.substr(dot, 4)));
   }
   const String found = FindFileIgnoringCase(formFile, *fs_);
   if (!fs_->FileExists(found)) return;

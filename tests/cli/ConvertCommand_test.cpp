@@ -49,9 +49,8 @@ class ConvertCommand : public ::testing::Test {
   // Runs the tool in the folder "work" of the temporary folder.
   TRun Run(const std::string& args) {
     dir_.MakeFolder("work");
-    const std::string cmd = "cd '" + dir_.Utf8("work") + "' && '" + kTool + "' " + args +
-                            " >'" + dir_.Utf8("run/stdout") + "' 2>'" + dir_.Utf8("run/stderr") +
-                            "'";
+    const std::string cmd = "cd '" + dir_.Utf8("work") + "' && '" + kTool + "' " + args + " >'" +
+                            dir_.Utf8("run/stdout") + "' 2>'" + dir_.Utf8("run/stderr") + "'";
     const int status = std::system(cmd.c_str());
     TRun r;
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -127,8 +126,8 @@ TEST_F(ConvertCommand, DatabaseNamesOfAllFormsGivenAreKnownBeforeAnyIsConverted)
   dir_.Write("work/DataModule1.dfm", ReadData("dbmap/DataModule1.dfm"));
   const TRun r = Run("convert Form2.dfm DataModule1.dfm new/out");
   ASSERT_EQ(0, r.code) << r.err;
-  EXPECT_EQ("Processing file: " + Work("Form2.dfm") + "\n2 change(s)\nProcessing file: " +
-                Work("DataModule1.dfm") + "\n1 change(s)\n",
+  EXPECT_EQ("Processing file: " + Work("Form2.dfm") +
+                "\n2 change(s)\nProcessing file: " + Work("DataModule1.dfm") + "\n1 change(s)\n",
             r.out);
   EXPECT_EQ(ReadData("dbmap/expected/Form2.dfm"), dir_.Read("work/new/out/Form2.dfm"));
   // Originals untouched.
@@ -141,8 +140,8 @@ TEST_F(ConvertCommand, UnitWithoutItsFormIsConvertedAndTheFormNamed) {
   dir_.Write("work/Plain.pas", "unit Plain; interface uses Forms; implementation end.");
   const TRun r = Run("convert Main.pas Plain.pas out");
   ASSERT_EQ(0, r.code) << r.err;
-  EXPECT_EQ("Processing file: " + Work("Main.pas") + "\n17 change(s)\nProcessing file: " +
-                Work("Plain.pas") + "\nNo changes\n",
+  EXPECT_EQ("Processing file: " + Work("Main.pas") +
+                "\n17 change(s)\nProcessing file: " + Work("Plain.pas") + "\nNo changes\n",
             r.out);
   EXPECT_NE(std::string::npos, r.err.find(Work("Main.dfm") + " is the form of a converted unit"));
   EXPECT_EQ(ReadData("bde/expected/Main.pas"), dir_.Read("work/out/Main.pas"));
@@ -154,7 +153,9 @@ TEST_F(ConvertCommand, BadInputIsRefusedBeforeAnythingIsWritten) {
   dir_.Write("work/Main.pas", ReadData("bde/Main.pas"));
   dir_.Write("work/sub/Main.pas", ReadData("bde/Main.pas"));
   dir_.Write("work/Main.txt", "object Form1: TForm1 end");
-  dir_.Write("work/Bad.dfm", std::string("\xFF\x0A\x00" "F\x00\x30\x10\x05\x00\x00\x00TPF0\x01", 17));
+  dir_.Write("work/Bad.dfm", std::string("\xFF\x0A\x00"
+                                         "F\x00\x30\x10\x05\x00\x00\x00TPF0\x01",
+                                         17));
   struct Row {
     const char* args;
     int code;

@@ -21,12 +21,11 @@ std::vector<std::string> Pairs(const TComponentReplacer& r) {
 
 TEST(KyReplacer, ProfilesHoldTheirPairsInOrderAndShareOneOptionsObject) {
   TProfilesScope scope;
-  EXPECT_EQ((std::vector<std::string>{
-                "TDatabase=TKyConnection", "TQuery=TKyQuery", "TwwQuery=TKyQuery",
-                "TTable=TKyTable", "TwwTable=TKyTable", "TStoredProc=TKyStoredProc",
-                "TwwStoredProc=TKyStoredProc", "TwwDataSource=TKyDataSource",
-                "TUpdateSQL=TKyUpdateSQL", "EDBEngineError=EKyProvError",
-                "TBatchMove=TQeBatchMove"}),
+  EXPECT_EQ((std::vector<std::string>{"TDatabase=TKyConnection", "TQuery=TKyQuery",
+                                      "TwwQuery=TKyQuery", "TTable=TKyTable", "TwwTable=TKyTable",
+                                      "TStoredProc=TKyStoredProc", "TwwStoredProc=TKyStoredProc",
+                                      "TwwDataSource=TKyDataSource", "TUpdateSQL=TKyUpdateSQL",
+                                      "EDBEngineError=EKyProvError", "TBatchMove=TQeBatchMove"}),
             Pairs(BdeReplacer()));
   EXPECT_EQ((std::vector<std::string>{"TADOConnection=TKyConnection", "TADOCommand=TKySQL",
                                       "TADODataSet=TKyQuery", "TADOTable=TKyTable",

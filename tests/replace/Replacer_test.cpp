@@ -62,7 +62,9 @@ class ReplacerTest : public ::testing::Test {
   void Copy(const std::string& set, std::initializer_list<const char*> names) {
     for (const char* name : names) dir_.Write(name, ReadData(set + "/" + name));
   }
-  void Process(TComponentReplacer& r, const char* name) { r.ProcessFile(dir_ / name, dir_ / "out"); }
+  void Process(TComponentReplacer& r, const char* name) {
+    r.ProcessFile(dir_ / name, dir_ / "out");
+  }
   std::string Out(const char* name) { return dir_.Read(std::string("out/") + name); }
 
   TProfilesScope profiles_;
@@ -276,7 +278,8 @@ TEST_F(FormScanTest, ObjectThatDoesNotParseOnlyGetsItsClassAndIsNotCounted) {
   EXPECT_EQ("1 change(s)", log_.back());
 
   // Alone, it leaves the form unchanged and unwritten.
-  dir_.Write("G.dfm", Crlf("object Form1: TForm1\n  object Query1: TQuery\n    Tag = @\n  end\nend\n"));
+  dir_.Write("G.dfm",
+             Crlf("object Form1: TForm1\n  object Query1: TQuery\n    Tag = @\n  end\nend\n"));
   Process(BdeReplacer(), "G.dfm");
   EXPECT_EQ("No changes", log_.back());
   EXPECT_FALSE(dir_.Exists("out/G.dfm"));
@@ -438,7 +441,9 @@ TEST_F(ReplacerTest, OutputFolderOfTheOriginalIsRefused) {
 }
 
 TEST_F(ReplacerTest, DamagedBinaryFormIsRefusedNamingTheFile) {
-  dir_.Write("Bad.dfm", std::string("\xFF\x0A\x00" "F\x00\x30\x10\x05\x00\x00\x00TPF0\x01", 17));
+  dir_.Write("Bad.dfm", std::string("\xFF\x0A\x00"
+                                    "F\x00\x30\x10\x05\x00\x00\x00TPF0\x01",
+                                    17));
   try {
     Process(BdeReplacer(), "Bad.dfm");
     FAIL() << "no exception";

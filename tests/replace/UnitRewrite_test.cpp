@@ -118,8 +118,8 @@ TEST_F(UnitRewriteTest, DirectiveFormsAndWhatTheyName) {
       {"{$R 'Main.dfm'}", {"Main.dfm"}},
       {"{$R Unit1.dfm}", {"Unit1.dfm"}},  // digits belong to the name
       {"{$R form_2.dfm}", {"Form_2.DFM"}},
-      {"{$R '*.dfm'}", {}},                // no blank before the star
-      {"{$R *.dfmx}", {}},                 // another extension
+      {"{$R '*.dfm'}", {}},  // no blank before the star
+      {"{$R *.dfmx}", {}},   // another extension
       {"{$R *.res}", {}},
       {"{$R Missing.dfm}", {}},
       {"{$R .dfm}", {}},
