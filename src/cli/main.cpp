@@ -6,6 +6,7 @@
 namespace mirel::cli {
 void AddFormCommands(CLI::App& app, TCommandAction& action);
 void AddConvertCommands(CLI::App& app, TCommandAction& action);
+void AddReplaceCommands(CLI::App& app, TCommandAction& action);
 }
 
 namespace {
@@ -14,6 +15,7 @@ using namespace mirel::cli;
 
 // The subcommand families, in the order --help lists them.
 constexpr TRegisterCommands kCommandFamilies[] = {
+    AddReplaceCommands,
     AddConvertCommands,
     AddFormCommands,
 };
@@ -26,7 +28,12 @@ int main(int argc, char** argv) {
       "SQL Server components.",
       "mirel-migrate");
   app.require_subcommand(1);
-  app.footer("Run 'mirel-migrate COMMAND --help' for the options and examples of a command.");
+  app.footer(
+      "A migration in three steps:\n"
+      "  mirel-migrate convert Main.pas Main.dfm /tmp/try      try a few files, originals untouched\n"
+      "  mirel-migrate replace --project OrderDesk.dpr       migrate the project in place\n"
+      "  mirel-migrate restore RBackup/RExpert.reu            put the originals back\n"
+      "Run 'mirel-migrate COMMAND --help' for the options and examples of a command.");
   TCommandAction action;
   for (const TRegisterCommands add : kCommandFamilies) add(app, action);
   try {

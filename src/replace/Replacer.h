@@ -144,6 +144,39 @@ class TComponentReplacer {
   /// not convert to binary.
   void WriteFormFile(const TFormFile& form, StringView text, const String& outputFile);
 
+  // --- Runs and restore --------------------------------------------------------
+
+  /// Converts every file the options select (the checked units of the
+  /// project open in the host, or the units of a folder), each into a private
+  /// temporary folder; then, only when every file converted and every
+  /// changed original was backed up, writes the undo file and copies the
+  /// converted files over the originals (each replaced atomically). Logs each
+  /// step into "Wiz_Log.txt" in the project's or the folder's folder when
+  /// WriteLog is set. Returns true when every original was replaced; false
+  /// when a backup copy, the undo file or a replacement failed (the log names
+  /// the file; no original is replaced after a failed backup). Throws when a
+  /// step cannot go on (a file that cannot be read or written, no backup or
+  /// temporary folder): then no original has been touched. The temporary
+  /// folder is removed, Units emptied and the log closed in every case.
+  bool Run();
+  /// Logs "Initializing unit list" and fills Units: in project mode from
+  /// UnitNames, each name replaced by the full path of the project's .pas
+  /// module of that file name; in folder mode by AddFolderUnits.
+  void InitUnitList();
+  /// Appends the .pas and .dpr files of folder (and of its subfolders, at the
+  /// point where each is met, when includeSubFolders), in name order.
+  void AddFolderUnits(const String& folder, bool includeSubFolders);
+  /// With MakeBackup: logs "Creating backup folder" and creates BackupDir;
+  /// throws EFCreateError "Failed to create directory." when it cannot.
+  void CreateBackupDir();
+  /// Copies the converted files of tempFolder over their originals; true
+  /// when every copy succeeded (a failed one is logged, the rest still go).
+  bool ReplaceOriginalFiles(const String& tempFolder);
+  /// Copies back every backup the undo file names (see RestoreFiles); true
+  /// when all were restored. Throws EFOpenError when the undo file cannot be
+  /// read. Units is used while reading and emptied afterwards.
+  bool Restore(const String& undoFileName);
+
   // --- State -------------------------------------------------------------------
 
   /// Source class names (sorted, case-insensitive, duplicates ignored); the
@@ -190,6 +223,11 @@ class TComponentReplacer {
   std::string ReadInput(const String& fileName);
 
  private:
+  // The converting passes of a run; false when a backup copy failed.
+  bool ConvertUnits(const String& tempFolder);
+  // The folder the run's log goes to.
+  String RunFolder() const;
+
   // Finds the form file a resource directive names and appends it to Units.
   void AddResourceForm(StringView directive, const String& sourceFile);
   // Parses the mapped object whose keyword is at keywordPos (0-based) of

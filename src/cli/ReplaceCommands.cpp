@@ -1,0 +1,291 @@
+// replace and restore: the whole migration of a project or a folder, with
+// backups and an undo file, and the way back.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <vector>
+
+#include "cli/CliCommon.h"
+#include "files/FileUtils.h"
+#include "host/DiskProjectHost.h"
+#include "ide/IDEUtils.h"
+#include "replace/FileNames.h"
+#include "replace/KyReplacer.h"
+#include "replace/UndoFile.h"
+#include "rtl/FormStream.h"
+#include "rtl/Hooks.h"
+
+namespace mirel::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TReplaceArgs {
+  std::string profile = "bde";
+  std::string project;
+  std::vector<std::string> units;
+  std::string folder;
+  bool subdirs = false;
+  std::string backupDir;
+  bool noBackup = false;
+  bool noLog = false;
+  bool viewLog = false;
+  bool verbose = false;
+  int codePage = 0;
+};
+
+String Absolute(const std::string& path) {
+  std::error_code ec;
+  const fs::path abs = fs::absolute(fs::path(path), ec);
+  String s = FromUtf8(ec ? path : abs.lexically_normal().string());
+  while (s.size() > 1 && s.back() == u'/') s.pop_back();
+  return s;
+}
+
+String Quoted(StringView pattern, StringView value) {
+  String out(pattern);
+  const size_t at = out.find(u"%s");
+  if (at != String::npos) out.replace(at, 2, value);
+  return out;
+}
+
+// Files done of files known, redrawn on one line of a terminal.
+class TProgressLine : public TWaitIndicator {
+ public:
+  void Progress(int done, int known) override {
+    std::cerr << "\rmirel-migrate: " << done << " of " << known << " files" << std::flush;
+    drawn_ = true;
+  }
+  void Stop() override {
+    if (drawn_) std::cerr << '\n';
+    drawn_ = false;
+  }
+
+ private:
+  bool drawn_ = false;
+};
+
+// --view-log: the log is shown on standard output.
+class TPrintLog : public TShellOpener {
+ public:
+  bool Open(StringView path) override {
+    std::ifstream in(ToUtf8(path), std::ios::binary);
+    if (!in) return false;
+    std::cout << in.rdbuf();
+    return true;
+  }
+};
+
+// The project's .pas modules the --unit names choose (all of them when none
+// is named), as the lines of UnitNames.
+String ChooseUnits(const std::vector<std::string>& wanted) {
+  std::vector<String> modules;
+  for (int i = 0; i < TIDEUtils::GetProjectModuleCount(); ++i) {
+    const String m = TIDEUtils::GetProjectModuleFileName(i);
+    if (UpperCase(ExtractFileExt(m)) == u".PAS") modules.push_back(m);
+  }
+  String lines;
+  if (wanted.empty()) {
+    for (const String& m : modules) lines += m + u"\r\n";
+    return lines;
+  }
+  for (const std::string& w : wanted) {
+    const String name = FromUtf8(w);
+    const String* found = nullptr;
+    for (const String& m : modules) {
+      const String file = ExtractFileName(m);
+      if (SameText(file, name) || SameText(ChangeFileExt(file, u""), name)) {
+        found = &m;
+        break;
+      }
+    }
+    if (found == nullptr) {
+      String known;
+      for (const String& m : modules) known += (known.empty() ? u"" : u", ") + ChangeFileExt(ExtractFileName(m), u"");
+      throw TCliError(u"the project has no unit " + name + u" (its units: " + known + u")",
+                      exitBadInput);
+    }
+    lines += *found + u"\r\n";
+  }
+  return lines;
+}
+
+int Replace(const TReplaceArgs& a) {
+  ApplyCodePage(a.codePage);
+  if (a.project.empty() == a.folder.empty())
+    throw TCliError(u"give either --project FILE or --folder DIR", exitBadInput);
+
+  TProfilesScope profiles;
+  TReplaceOptions& options = SharedOptions();
+  TDiskProjectHost host;
+  String base;  // the project's or the target folder
+  if (!a.project.empty()) {
+    const String project = Absolute(a.project);
+    const String ext = UpperCase(ExtractFileExt(project));
+    if (ext != u".DPR" && ext != u".DPROJ")
+      throw TCliError(u"the project must be a .dpr or .dproj file: " + FromUtf8(a.project),
+                      exitBadInput);
+    try {
+      host.Open(project);
+    } catch (const EFOpenError& e) {
+      throw TCliError(e.Message(), exitBadInput);
+    } catch (const Exception& e) {
+      throw TCliError(e.Message(), exitBadInput);
+    }
+    host.Install();
+    options.Dest = 0;
+    options.UnitNames = ChooseUnits(a.units);
+    base = ExtractFilePath(TIDEUtils::GetCurrentProjectFileName());
+  } else {
+    const String dir = Absolute(a.folder);
+    if (!TFileSystem::Real().FolderExists(dir))
+      throw TCliError(Quoted(u"Target directory \"%s\" does not exist.", FromUtf8(a.folder)),
+                      exitBadInput);
+    options.Dest = 1;
+    options.Directory = dir;
+    options.IncludeSubDirs = a.subdirs;
+    base = dir;
+  }
+
+  // The backup folder: RBackup by default; a relative one lies under the
+  // project's or target folder, as in the wizard.
+  options.MakeBackup = !a.noBackup;
+  const String typed = a.backupDir.empty() ? String(u"RBackup") : FromUtf8(a.backupDir);
+  options.BackupDir = !typed.empty() && typed[0] == u'/' ? typed : CombinePath(base, typed);
+  options.WriteLog = !a.noLog;
+  options.ViewLog = a.viewLog;
+
+  TComponentReplacer& replacer = a.profile == "ado" ? AdoReplacer() : BdeReplacer();
+  if (a.verbose) replacer.OnLogLine = [](StringView line) { std::cout << ToUtf8(line) << '\n'; };
+  TProgressLine progress;
+  TPrintLog printer;
+  if (isatty(STDERR_FILENO)) SetWaitIndicator(&progress);
+  SetShellOpener(&printer);
+  struct Unhook {
+    ~Unhook() {
+      SetWaitIndicator(nullptr);
+      SetShellOpener(nullptr);
+    }
+  } unhook;
+
+  bool ok = false;
+  try {
+    ok = replacer.Run();
+  } catch (const EFormFormatError& e) {
+    throw TCliError(e.Message() + u"\r\nReplace failed. No original was changed.", exitFailure);
+  } catch (const Exception& e) {
+    throw TCliError(e.Message() + u"\r\nReplace failed. No original was changed.", exitFailure);
+  }
+  replacer.OnLogLine = nullptr;
+  if (!ok) {
+    std::cerr << "Replace failed.\n";
+    if (options.WriteLog)
+      std::cerr << "See the log: " << ToUtf8(CombinePath(base, u"Wiz_Log.txt")) << '\n';
+    return exitFailure;
+  }
+  std::cout << "Replace procedure was performed sucessfully.\n"
+            << replacer.ChangedCount() << " file(s) changed.\n";
+  if (options.MakeBackup && replacer.ChangedCount() > 0)
+    std::cout << "Backups: " << ToUtf8(options.BackupDir) << "\nUndo file: "
+              << ToUtf8(CombinePath(options.BackupDir, kUndoFileName)) << '\n';
+  if (options.WriteLog && !options.ViewLog)
+    std::cout << "Log: " << ToUtf8(CombinePath(base, u"Wiz_Log.txt")) << '\n';
+  return exitOk;
+}
+
+int Restore(const std::string& undoArg) {
+  const String undoFile = Absolute(undoArg);
+  if (!TFileSystem::Real().FileExists(undoFile))
+    throw TCliError(Quoted(u"Undo file \"%s\" does not exist.", FromUtf8(undoArg)), exitBadInput);
+  TProfilesScope profiles;
+  bool ok = false;
+  try {
+    ok = BdeReplacer().Restore(undoFile);
+  } catch (const Exception& e) {
+    throw TCliError(e.Message() + u"\r\nFailed to restore files.", exitFailure);
+  }
+  if (!ok) {
+    std::cerr << "Failed to restore files.\n";
+    return exitFailure;
+  }
+  std::cout << "Files were succefully restored.\n";
+  return exitOk;
+}
+
+}  // namespace
+
+void AddReplaceCommands(CLI::App& app, TCommandAction& action) {
+  auto a = std::make_shared<TReplaceArgs>();
+  CLI::App* replace = app.add_subcommand(
+      "replace", "Migrate a whole project or folder in place, with backups and an undo file");
+  replace->add_option("--profile", a->profile,
+                      "bde: BDE and InfoPower components, unit DBTables (default); ado: ADO "
+                      "components, unit ADODB")
+      ->check(CLI::IsMember({"bde", "ado"}))
+      ->type_name("bde|ado");
+  CLI::Option* project =
+      replace->add_option("--project", a->project, "The project: its .dpr or .dproj file")
+          ->type_name("FILE");
+  replace->add_option("--unit", a->units,
+                      "With --project: convert only this unit (its name, or its file name); "
+                      "repeat for more. Default: every unit of the project")
+      ->type_name("NAME")
+      ->needs(project);
+  CLI::Option* folder = replace->add_option(
+      "--folder", a->folder, "A folder: every .pas and .dpr file in it, and their forms")
+      ->type_name("DIR");
+  replace->add_flag("--subdirs", a->subdirs, "With --folder: also the folders below it")
+      ->needs(folder);
+  project->excludes(folder);
+  CLI::Option* backup =
+      replace->add_option("--backup-dir", a->backupDir,
+                          "Where the originals of changed files are copied, with the undo file "
+                          "RExpert.reu; a relative folder lies under the project's or target "
+                          "folder. Default: RBackup there")
+          ->type_name("DIR");
+  replace->add_flag("--no-backup", a->noBackup, "Make no backups and no undo file")
+      ->excludes(backup);
+  replace->add_flag("--no-log", a->noLog, "Do not write the log Wiz_Log.txt");
+  replace->add_flag("--view-log", a->viewLog, "Print the log when the run is over");
+  replace->add_flag("-v,--verbose", a->verbose, "Print every log line as the run goes");
+  AddCodePageOption(*replace, a->codePage);
+  replace->footer(
+      "Converts the units (.pas, .dpr) of a project or a folder, and the form file (.dfm, "
+      ".nfm, text or binary) each unit includes, from BDE or ADO components to the Mirel SQL "
+      "Server components. Every file is converted into a private temporary folder first; the "
+      "original of every changed file is copied into the backup folder and listed in the undo "
+      "file; only then are the originals replaced. If anything fails before that, no original "
+      "is changed.\n"
+      "In project mode, the units of the project are taken (or those named with --unit), and "
+      "every form's TDatabase names are collected first, so a query on one form finds the "
+      "connection declared on another. In folder mode, every .pas and .dpr file is taken.\n"
+      "The log Wiz_Log.txt is written in the project's or target folder.\n\n"
+      "Examples:\n"
+      "  mirel-migrate replace --project ~/src/OrderDesk/OrderDesk.dpr\n"
+      "  mirel-migrate replace --profile ado --folder ~/src/Inventory --subdirs\n"
+      "  mirel-migrate replace --project App.dproj --unit Main --unit DataMod --view-log\n"
+      "  mirel-migrate restore ~/src/OrderDesk/RBackup/RExpert.reu\n"
+      "Exit status: 0 done, 1 the replace failed (see the log), 2 bad usage or bad input.");
+  replace->callback([a, &action] { action = [a] { return Replace(*a); }; });
+
+  auto undo = std::make_shared<std::string>();
+  CLI::App* restore = app.add_subcommand(
+      "restore", "Put back the originals a replace run backed up, from its undo file");
+  restore->add_option("UNDO_FILE", *undo, "The undo file RExpert.reu in the backup folder")
+      ->required()
+      ->type_name("");
+  restore->footer(
+      "Copies every backup the undo file lists back over its original. Nothing is copied "
+      "unless every backup is there. The backups and the undo file stay, so a restore can be "
+      "repeated.\n\n"
+      "Example:\n"
+      "  mirel-migrate restore ~/src/OrderDesk/RBackup/RExpert.reu\n"
+      "Exit status: 0 done, 1 some files could not be restored, 2 no such undo file.");
+  restore->callback([undo, &action] { action = [undo] { return Restore(*undo); }; });
+}
+
+}  // namespace mirel::cli

@@ -1,0 +1,227 @@
+// The replace run over a project or a folder, and the restore from an undo
+// file: the operations of TComponentReplacer that touch originals.
+//
+// The order of a run is what keeps users' files safe: every file is first
+// converted into a private temporary folder; the original of each changed
+// file is copied into the backup folder; the undo file is written; and only
+// then are originals replaced, each one atomically. A failure before that
+// point leaves every original as it was.
+#include <algorithm>
+
+#include "files/FileUtils.h"
+#include "ide/IDEUtils.h"
+#include "replace/FileNames.h"
+#include "replace/Replacer.h"
+#include "replace/UndoFile.h"
+#include "rtl/Hooks.h"
+
+namespace mirel {
+
+namespace {
+
+bool IsUnitFile(StringView name) {
+  const String ext = UpperCase(ExtractFileExt(name));
+  return ext == u".PAS" || ext == u".DPR";
+}
+
+String Format(StringView pattern, StringView value) {
+  String out(pattern);
+  const size_t at = out.find(u"%s");
+  if (at != String::npos) out.replace(at, 2, value);
+  return out;
+}
+
+}  // namespace
+
+String TComponentReplacer::RunFolder() const {
+  if (options_.Dest == 0) return ExtractFilePath(TIDEUtils::GetCurrentProjectFileName());
+  return options_.Directory;
+}
+
+void TComponentReplacer::InitUnitList() {
+  LogLine(u"Initializing unit list");
+  units_.Clear();
+  if (options_.Dest != 0) {
+    AddFolderUnits(options_.Directory, options_.IncludeSubDirs);
+    return;
+  }
+  units_.SetText(options_.UnitNames);
+  const int modules = TIDEUtils::GetProjectModuleCount();
+  for (int m = 0; m < modules; ++m) {
+    const String module = TIDEUtils::GetProjectModuleFileName(m);
+    if (module.size() < 4 || UpperCase(StringView(module).substr(module.size() - 4)) != u".PAS")
+      continue;
+    const String name = ExtractFileName(module);
+    for (int i = 0; i < units_.Count(); ++i)
+      if (SameText(ExtractFileName(units_[i]), name)) units_.SetString(i, module);
+  }
+}
+
+void TComponentReplacer::AddFolderUnits(const String& folder, bool includeSubFolders) {
+  std::vector<TFolderEntry> entries;
+  if (!fs_->ListFolder(folder, entries))
+    throw EFOpenError(u"Cannot read folder \"" + folder + u"\".");
+  // Name order, so that a run is the same on every file system.
+  std::sort(entries.begin(), entries.end(),
+            [](const TFolderEntry& a, const TFolderEntry& b) { return a.name < b.name; });
+  for (const TFolderEntry& entry : entries) {
+    if (entry.name == u"." || entry.name == u"..") continue;
+    const String path = CombinePath(folder, entry.name);
+    if (entry.kind == TFileKind::fkFolder && includeSubFolders) {
+      AddFolderUnits(path, true);
+    } else if (entry.kind == TFileKind::fkFile && IsUnitFile(entry.name)) {
+      units_.Add(path);
+    }
+  }
+}
+
+void TComponentReplacer::CreateBackupDir() {
+  if (!options_.MakeBackup) return;
+  LogLine(u"Creating backup folder");
+  if (!ForceFolders(options_.BackupDir, *fs_)) throw EFCreateError(u"Failed to create directory.");
+}
+
+bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
+  const bool folderMode = options_.Dest != 0;
+  const String root = CombinePath(options_.Directory, u"");
+  const int listed = units_.Count();
+  bool scanPending = !folderMode;
+  for (int i = 0; i < units_.Count(); ++i) {
+    WaitIndicator().Progress(i, units_.Count());
+    const String file = units_[i];
+    // Where the file lies below the target folder; its converted copy and its
+    // backup keep that place.
+    String relative;
+    if (folderMode && file.size() > root.size() && StartsText(root, file))
+      relative = file.substr(root.size());
+    const String subFolder = ExtractFilePath(relative);
+    const String outFolder = subFolder.empty() ? tempFolder : CombinePath(tempFolder, subFolder);
+    if (folderMode && !ForceFolders(outFolder, *fs_))
+      throw EFCreateError(u"Failed to create directory.");
+
+    if (scanPending && i >= listed) {
+      // Every form is read for the database names it declares before any
+      // form is converted, so each query finds its connection.
+      CollectDatabaseNames(file);
+      if (i == units_.Count() - 1) {
+        scanPending = false;
+        i = listed - 1;
+      }
+      continue;
+    }
+
+    const int before = changed_count_;
+    ProcessFile(file, outFolder);
+    if (changed_count_ == before || !options_.MakeBackup) continue;
+
+    String backup;
+    if (folderMode) {
+      const String backupFolder = CombinePath(options_.BackupDir, subFolder);
+      if (!ForceFolders(backupFolder, *fs_)) throw EFCreateError(u"Failed to create directory.");
+      backup = BackupFileName(CombinePath(options_.BackupDir, relative.empty() ? ExtractFileName(file) : relative));
+    } else {
+      backup = CombinePath(options_.BackupDir, ExtractFileName(BackupFileName(file)));
+    }
+    const TFsResult copied = fs_->CopyFile(file, backup, /*overwrite=*/true);
+    if (!copied) {
+      // Replacing an original whose backup failed would lose it.
+      LogLine(Format(u"Failed to back up file: %s", file) + u" (" + copied.Message() + u")");
+      return false;
+    }
+    undo_list_.SetValue(file, backup);
+  }
+  return true;
+}
+
+bool TComponentReplacer::ReplaceOriginalFiles(const String& tempFolder) {
+  bool result = true;
+  if (changed_count_ > 0) LogLine(u"Replacing original files with changed versions");
+  if (options_.Dest == 0) {
+    for (int i = 0; i < units_.Count(); ++i) {
+      const String converted = CombinePath(tempFolder, ExtractFileName(units_[i]));
+      if (!fs_->FileExists(converted)) continue;
+      if (!fs_->CopyFile(converted, units_[i], /*overwrite=*/true)) {
+        LogLine(Format(u"Failed to replace file: %s", units_[i]));
+        result = false;
+      }
+    }
+    return result;
+  }
+  if (!CopyFolder(tempFolder, options_.Directory, *fs_)) {
+    LogLine(Format(u"Failed to replace files in folder: %s", options_.Directory));
+    result = false;
+  }
+  return result;
+}
+
+bool TComponentReplacer::Run() {
+  undo_list_.Clear();
+  changed_count_ = 0;
+  String logFile;
+  if (options_.WriteLog) {
+    logFile = CombinePath(RunFolder(), u"Wiz_Log.txt");
+    log_.Open(logFile);
+  }
+  bool result = false;
+  try {
+    TWaitScope wait;
+    try {
+      InitUnitList();
+      CreateBackupDir();
+      LogLine(u"Allocating temporary folder");
+      // Never an empty path: the allocation throws instead, before anything
+      // is touched.
+      const String tempFolder = MakeTempFolder(u"$DS", 1, *fs_);
+      try {
+        database_map_.Clear();
+        result = ConvertUnits(tempFolder);
+        WaitIndicator().Progress(units_.Count(), units_.Count());
+        const String undoFile = CombinePath(options_.BackupDir, kUndoFileName);
+        if (result && options_.MakeBackup && !SaveUndoFile(undo_list_, undoFile, *fs_)) {
+          LogLine(Format(u"Failed to write undo file: %s", undoFile));
+          result = false;
+        }
+        if (result) {
+          result = ReplaceOriginalFiles(tempFolder);
+          if (options_.MakeBackup) {
+            // Written before the originals were replaced, so that a run cut
+            // short can be undone, and again now that it is complete.
+            if (!SaveUndoFile(undo_list_, undoFile, *fs_)) result = false;
+            LogLine(Format(u"Backup file: %s", undoFile));
+          }
+        }
+        LogLine(u"Removing temporary folder");
+      } catch (...) {
+        DeleteFolder(tempFolder, *fs_);
+        throw;
+      }
+      DeleteFolder(tempFolder, *fs_);
+    } catch (...) {
+      units_.Clear();
+      throw;
+    }
+    units_.Clear();
+    LogLine(result ? u"Replace procedure was performed sucessfully." : u"Replace failed.");
+  } catch (...) {
+    log_.Close();
+    throw;
+  }
+  log_.Close();
+  if (options_.WriteLog && options_.ViewLog) ShellOpener().Open(logFile);
+  return result;
+}
+
+bool TComponentReplacer::Restore(const String& undoFileName) {
+  bool result = false;
+  try {
+    LoadUndoFile(undoFileName, units_, *fs_);
+    result = RestoreFiles(units_, *fs_);
+  } catch (...) {
+    units_.Clear();
+    throw;
+  }
+  units_.Clear();
+  return result;
+}
+
+}  // namespace mirel

@@ -1,0 +1,303 @@
+// Whole runs over the example projects, in project and folder mode, with
+// backups, the undo file, the log and the restore; and runs that fail part
+// way, through a file system that refuses chosen operations.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "files/FaultyFileSystem.h"
+#include "host/DiskProjectHost.h"
+#include "ide/IDEUtils.h"
+#include "replace/KyReplacer.h"
+#include "replace/UndoFile.h"
+#include "rtl/Hooks.h"
+#include "support/FilesTempDir.h"
+
+using namespace mirel;
+using mirel::testing::TTempDir;
+namespace stdfs = std::filesystem;
+
+namespace {
+
+const std::string kExamples = std::string(MIREL_SOURCE_DIR) + "/examples";
+const std::string kExpected = std::string(MIREL_TEST_DATA_DIR) + "/run";
+
+const char* kBdeChanged[] = {"Main.pas", "DataMod.pas", "Customers.pas", "Reports.pas",
+                             "Main.dfm", "DataMod.dfm", "Customers.dfm"};
+const char* kBdeFiles[] = {"OrderDesk.dpr", "OrderDesk.dproj", "Main.pas",    "Main.dfm",
+                           "DataMod.pas",   "DataMod.dfm",     "Customers.pas", "Customers.dfm",
+                           "Reports.pas",   "Utils.pas"};
+
+std::string ReadFile(const std::string& path) {
+  std::string bytes;
+  if (!TFileSystem::Real().ReadFile(FromUtf8(path), bytes)) return "<missing>";
+  return bytes;
+}
+
+// The lines of a log without its blank separators and without the creation
+// line, whose time changes.
+std::vector<std::string> LogLines(const std::string& log) {
+  std::vector<std::string> lines;
+  size_t i = 0;
+  while (i < log.size()) {
+    size_t j = log.find("\r\n", i);
+    if (j == std::string::npos) j = log.size();
+    const std::string line = log.substr(i, j - i);
+    if (!line.empty() && line.rfind("Created at:", 0) != 0) lines.push_back(line);
+    i = j + 2;
+  }
+  return lines;
+}
+
+class TRecordingOpener : public TShellOpener {
+ public:
+  bool Open(StringView path) override {
+    opened.push_back(String(path));
+    return true;
+  }
+  std::vector<String> opened;
+};
+
+class ReplaceRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A temporary folder of the test's own, so that it can check that runs
+    // leave none of theirs behind.
+    tmp_ = dir_ / "tmp";
+    stdfs::create_directories(ToUtf8(tmp_));
+    const char* old = getenv("TMPDIR");
+    oldTmp_ = old ? old : "";
+    hadTmp_ = old != nullptr;
+    setenv("TMPDIR", ToUtf8(tmp_).c_str(), 1);
+    SetShellOpener(&opener_);
+  }
+  void TearDown() override {
+    SetShellOpener(nullptr);
+    if (hadTmp_)
+      setenv("TMPDIR", oldTmp_.c_str(), 1);
+    else
+      unsetenv("TMPDIR");
+  }
+
+  // Copies an example into the test folder and returns its path there.
+  std::string CopyExample(const std::string& name, const std::string& to) {
+    const std::string dest = dir_.Utf8(to);
+    stdfs::create_directories(stdfs::path(dest).parent_path());
+    stdfs::copy(kExamples + "/" + name, dest, stdfs::copy_options::recursive);
+    return dest;
+  }
+
+  // Opens the BDE example as the host's project and selects all its units.
+  void OpenBdeProject(TComponentReplacer& r) {
+    const std::string app = CopyExample("bde", "app");
+    host_.Open(FromUtf8(app + "/OrderDesk.dpr"));
+    host_.Install();
+    TReplaceOptions& o = r.Options();
+    o.Dest = 0;
+    o.UnitNames.clear();
+    for (int i = 0; i < TIDEUtils::GetProjectModuleCount(); ++i) {
+      const String m = TIDEUtils::GetProjectModuleFileName(i);
+      if (EndsText(u".pas", m)) o.UnitNames += m + u"\r\n";
+    }
+    o.MakeBackup = true;
+    o.BackupDir = dir_ / "app/RBackup";
+    o.WriteLog = true;
+    o.ViewLog = false;
+  }
+
+  bool TmpIsEmpty() const { return stdfs::is_empty(ToUtf8(tmp_)); }
+
+  void ExpectOriginalsUntouched(const std::string& app) {
+    for (const char* f : kBdeFiles)
+      EXPECT_EQ(ReadFile(kExamples + "/bde/" + f), ReadFile(app + "/" + f)) << f;
+  }
+
+  TTempDir dir_;
+  String tmp_;
+  std::string oldTmp_;
+  bool hadTmp_ = false;
+  TRecordingOpener opener_;
+  TDiskProjectHost host_;
+  TProfilesScope profiles_;
+};
+
+}  // namespace
+
+TEST_F(ReplaceRunTest, ProjectModeConvertsBacksUpLogsAndRestores) {
+  TComponentReplacer& r = BdeReplacer();
+  OpenBdeProject(r);
+  const std::string app = dir_.Utf8("app");
+  ASSERT_TRUE(r.Run());
+
+  for (const char* f : kBdeChanged) {
+    EXPECT_EQ(ReadFile(kExpected + "/bde-expected/" + f), ReadFile(app + "/" + f)) << f;
+    std::string backup(f);
+    backup.insert(backup.rfind('.') + 1, "~");
+    EXPECT_EQ(ReadFile(kExamples + "/bde/" + f), ReadFile(app + "/RBackup/" + backup)) << f;
+  }
+  EXPECT_EQ(ReadFile(kExamples + "/bde/Utils.pas"), ReadFile(app + "/Utils.pas"));
+  EXPECT_EQ("<missing>", ReadFile(app + "/RBackup/Utils.~pas"));
+  EXPECT_EQ(7, r.ChangedCount());
+  EXPECT_EQ(0, r.Units().Count());
+  EXPECT_TRUE(TmpIsEmpty());
+
+  std::string undo;
+  for (const char* f : kBdeChanged) {
+    std::string backup(f);
+    backup.insert(backup.rfind('.') + 1, "~");
+    undo += app + "/" + f + "=" + app + "/RBackup/" + backup + "\r\n";
+  }
+  EXPECT_EQ(undo, ReadFile(app + "/RBackup/RExpert.reu"));
+
+  std::vector<std::string> expectedLog = {"BDE/ADO Migration Wizard log",
+                                          "Initializing unit list", "Creating backup folder",
+                                          "Allocating temporary folder"};
+  const std::pair<const char*, const char*> steps[] = {
+      {"Main.pas", "27 change(s)"},      {"DataMod.pas", "7 change(s)"},
+      {"Customers.pas", "3 change(s)"},  {"Reports.pas", "5 change(s)"},
+      {"Utils.pas", "No changes"},       {"Main.dfm", "9 change(s)"},
+      {"DataMod.dfm", "3 change(s)"},    {"Customers.dfm", "2 change(s)"}};
+  for (const auto& [file, count] : steps) {
+    expectedLog.push_back("Processing file: " + app + "/" + file);
+    expectedLog.push_back(count);
+  }
+  expectedLog.insert(expectedLog.end(),
+                     {"Replacing original files with changed versions",
+                      "Backup file: " + app + "/RBackup/RExpert.reu", "Removing temporary folder",
+                      "Replace procedure was performed sucessfully."});
+  EXPECT_EQ(expectedLog, LogLines(ReadFile(app + "/Wiz_Log.txt")));
+
+  // The restore gives back every original, byte for byte, and can be repeated.
+  ASSERT_TRUE(r.Restore(dir_ / "app/RBackup/RExpert.reu"));
+  ExpectOriginalsUntouched(app);
+  ASSERT_TRUE(AdoReplacer().Restore(dir_ / "app/RBackup/RExpert.reu"));
+  ExpectOriginalsUntouched(app);
+}
+
+TEST_F(ReplaceRunTest, FolderModeKeepsSubfoldersForCopiesBackupsAndUndoLines) {
+  TComponentReplacer& r = AdoReplacer();
+  CopyExample("ado", "root/sub/ado");
+  const std::string root = dir_.Utf8("root");
+  TReplaceOptions& o = r.Options();
+  o.Dest = 1;
+  o.Directory = FromUtf8(root);
+  o.IncludeSubDirs = true;
+  o.MakeBackup = true;
+  o.BackupDir = dir_ / "bak";
+  o.WriteLog = true;
+  o.ViewLog = true;
+  ASSERT_TRUE(r.Run());
+
+  for (const char* f : {"Main.pas", "Main.dfm"})
+    EXPECT_EQ(ReadFile(kExpected + "/ado-expected/" + f), ReadFile(root + "/sub/ado/" + f)) << f;
+  EXPECT_EQ(ReadFile(kExamples + "/ado/Main.pas"), ReadFile(dir_.Utf8("bak/sub/ado/Main.~pas")));
+  EXPECT_EQ(root + "/sub/ado/Main.pas=" + dir_.Utf8("bak/sub/ado/Main.~pas") + "\r\n" + root +
+                "/sub/ado/Main.dfm=" + dir_.Utf8("bak/sub/ado/Main.~dfm") + "\r\n",
+            ReadFile(dir_.Utf8("bak/RExpert.reu")));
+  EXPECT_EQ(std::vector<String>{FromUtf8(root + "/Wiz_Log.txt")}, opener_.opened);
+  EXPECT_TRUE(TmpIsEmpty());
+
+  // Without subfolders, the folder holds no unit: nothing changes.
+  o.IncludeSubDirs = false;
+  o.WriteLog = false;  // ViewLog without a log opens nothing
+  opener_.opened.clear();
+  ASSERT_TRUE(r.Run());
+  EXPECT_EQ(0, r.ChangedCount());
+  EXPECT_TRUE(opener_.opened.empty());
+}
+
+TEST_F(ReplaceRunTest, ARunThatChangesNothingStillLeavesAnEmptyUndoFile) {
+  TComponentReplacer& r = BdeReplacer();
+  dir_.Write("plain/Utils.pas", "unit Utils;\r\ninterface\r\nimplementation\r\nend.\r\n");
+  TReplaceOptions& o = r.Options();
+  o.Dest = 1;
+  o.Directory = dir_ / "plain";
+  o.IncludeSubDirs = false;
+  o.MakeBackup = true;
+  o.BackupDir = dir_ / "plain/RBackup";
+  o.WriteLog = true;
+  o.ViewLog = false;
+  ASSERT_TRUE(r.Run());
+  EXPECT_EQ("", ReadFile(dir_.Utf8("plain/RBackup/RExpert.reu")));
+  const std::vector<std::string> log = LogLines(ReadFile(dir_.Utf8("plain/Wiz_Log.txt")));
+  EXPECT_EQ(log.end(), std::find(log.begin(), log.end(),
+                                 "Replacing original files with changed versions"));
+  EXPECT_FALSE(r.Restore(dir_ / "plain/RBackup/RExpert.reu")) << "nothing to restore";
+
+  // Without backups: no backup folder, no undo file, no "Backup file" line.
+  o.MakeBackup = false;
+  o.BackupDir = dir_ / "plain/none";
+  dir_.Write("plain/Q.pas", "uses DBTables; var Q: TQuery;");
+  ASSERT_TRUE(r.Run());
+  EXPECT_FALSE(dir_.Exists("plain/none"));
+  EXPECT_EQ("uses DBTables, KyAccess, KyProvAccess, KyProvC, KyProvIntf, VantaAccess, VantaMem; "
+            "var Q: TKyQuery;",
+            dir_.Read("plain/Q.pas"));
+  for (const std::string& line : LogLines(ReadFile(dir_.Utf8("plain/Wiz_Log.txt"))))
+    EXPECT_NE(0u, line.rfind("Backup file", 0));
+}
+
+TEST_F(ReplaceRunTest, AFailedBackupStopsTheRunBeforeAnyOriginalIsReplaced) {
+  TComponentReplacer& r = BdeReplacer();
+  OpenBdeProject(r);
+  TFaultyFileSystem fs;
+  fs.FailOn(TFsOp::opCopy, u"*/RBackup/DataMod.~dfm");
+  r.SetFileSystem(fs);
+  EXPECT_FALSE(r.Run());
+  r.SetFileSystem(TFileSystem::Real());
+  const std::string app = dir_.Utf8("app");
+  ExpectOriginalsUntouched(app);
+  const std::vector<std::string> log = LogLines(ReadFile(app + "/Wiz_Log.txt"));
+  EXPECT_NE(log.end(), std::find_if(log.begin(), log.end(), [&](const std::string& l) {
+              return l.rfind("Failed to back up file: " + app + "/DataMod.dfm", 0) == 0;
+            }));
+  EXPECT_EQ("Replace failed.", log.back());
+  EXPECT_TRUE(TmpIsEmpty());
+}
+
+TEST_F(ReplaceRunTest, AFailedReplacementIsReportedAndTheUndoFileRestoresEverything) {
+  TComponentReplacer& r = BdeReplacer();
+  OpenBdeProject(r);
+  TFaultyFileSystem fs;
+  // Seven backup copies come first; the ninth copy replaces the second original.
+  fs.FailOnCall(TFsOp::opCopy, 9);
+  r.SetFileSystem(fs);
+  EXPECT_FALSE(r.Run());
+  r.SetFileSystem(TFileSystem::Real());
+  const std::string app = dir_.Utf8("app");
+  EXPECT_EQ(ReadFile(kExamples + "/bde/DataMod.pas"), ReadFile(app + "/DataMod.pas"))
+      << "the failed copy left the original whole";
+  EXPECT_EQ(ReadFile(kExpected + "/bde-expected/Main.pas"), ReadFile(app + "/Main.pas"));
+  EXPECT_EQ("Replace failed.", LogLines(ReadFile(app + "/Wiz_Log.txt")).back());
+  ASSERT_TRUE(r.Restore(dir_ / "app/RBackup/RExpert.reu"));
+  ExpectOriginalsUntouched(app);
+}
+
+TEST_F(ReplaceRunTest, NoTemporaryFolderMeansNothingIsTouched) {
+  TComponentReplacer& r = BdeReplacer();
+  OpenBdeProject(r);
+  TFaultyFileSystem fs;
+  fs.FailOn(TFsOp::opCreateFolder, u"*/$DS*");
+  r.SetFileSystem(fs);
+  EXPECT_THROW(r.Run(), EFCreateError);
+  r.SetFileSystem(TFileSystem::Real());
+  ExpectOriginalsUntouched(dir_.Utf8("app"));
+  EXPECT_EQ(0, r.Units().Count());
+  for (const auto& call : fs.Journal())
+    EXPECT_NE(TFsOp::opRemove, call.op) << "nothing may be deleted: " << ToUtf8(call.path);
+}
+
+TEST_F(ReplaceRunTest, AUnitVanishingMidRunLeavesEveryOriginalAndNoTemporaryFolder) {
+  TComponentReplacer& r = BdeReplacer();
+  OpenBdeProject(r);
+  TFaultyFileSystem fs;
+  fs.FailOn(TFsOp::opRead, u"*/app/Customers.pas", ENOENT);
+  r.SetFileSystem(fs);
+  EXPECT_THROW(r.Run(), EFOpenError);
+  r.SetFileSystem(TFileSystem::Real());
+  ExpectOriginalsUntouched(dir_.Utf8("app"));
+  EXPECT_TRUE(TmpIsEmpty());
+  EXPECT_EQ(0, r.Units().Count());
+  EXPECT_FALSE(r.Log().IsOpen());
+}
