@@ -5,7 +5,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 GENERATOR  ?= Ninja
 
-.PHONY: all deps build test asan-test clean
+.PHONY: all deps build test asan-test demo clean
 
 all: build
 
@@ -29,6 +29,11 @@ asan-test: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0 \
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# Migrates a copy of the BDE example project, shows the log and the changes,
+# and restores it.
+demo: build
+	@scripts/demo.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -29,10 +29,10 @@ int main(int argc, char** argv) {
       "mirel-migrate");
   app.require_subcommand(1);
   app.footer(
-      "A migration in three steps:\n"
-      "  mirel-migrate convert Main.pas Main.dfm /tmp/try      try a few files, originals untouched\n"
-      "  mirel-migrate replace --project OrderDesk.dpr       migrate the project in place\n"
-      "  mirel-migrate restore RBackup/RExpert.reu            put the originals back\n"
+      "Examples, a migration in three steps:\n"
+      "  mirel-migrate convert Main.pas Main.dfm /tmp/try   try a few files, originals untouched\n"
+      "  mirel-migrate replace --project OrderDesk.dpr      migrate the project in place\n"
+      "  mirel-migrate restore RBackup/RExpert.reu          put the originals back\n"
       "Run 'mirel-migrate COMMAND --help' for the options and examples of a command.");
   TCommandAction action;
   for (const TRegisterCommands add : kCommandFamilies) add(app, action);
