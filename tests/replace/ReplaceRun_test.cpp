@@ -301,3 +301,25 @@ TEST_F(ReplaceRunTest, AUnitVanishingMidRunLeavesEveryOriginalAndNoTemporaryFold
   EXPECT_EQ(0, r.Units().Count());
   EXPECT_FALSE(r.Log().IsOpen());
 }
+
+TEST_F(ReplaceRunTest, AFailedFolderCopyInFolderModeIsAFailedRun) {
+  TComponentReplacer& r = AdoReplacer();
+  CopyExample("ado", "root");
+  TReplaceOptions& o = r.Options();
+  o.Dest = 1;
+  o.Directory = dir_ / "root";
+  o.IncludeSubDirs = false;
+  o.MakeBackup = true;
+  o.BackupDir = dir_ / "bak";
+  o.WriteLog = true;
+  o.ViewLog = false;
+  TFaultyFileSystem fs;
+  fs.FailOnCall(TFsOp::opCopy, 3);  // two backups, then the first converted file
+  r.SetFileSystem(fs);
+  EXPECT_FALSE(r.Run());
+  r.SetFileSystem(TFileSystem::Real());
+  EXPECT_EQ("Replace failed.", LogLines(ReadFile(dir_.Utf8("root/Wiz_Log.txt"))).back());
+  ASSERT_TRUE(r.Restore(dir_ / "bak/RExpert.reu"));
+  for (const char* f : {"Main.pas", "Main.dfm"})
+    EXPECT_EQ(ReadFile(kExamples + "/ado/" + f), ReadFile(dir_.Utf8("root/") + f)) << f;
+}
