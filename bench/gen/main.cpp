@@ -9,6 +9,7 @@
 //
 // OUTDIR is created when missing. The same seed and sizes give the same
 // bytes. Exit status: 0 done, 1 a file could not be written, 2 bad usage.
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -71,7 +72,10 @@ int main(int argc, char** argv) {
       for (int i = 0; i < forms; ++i) {
         mirel::TBinaryFormKind kind;
         kind.HasHeader = true;
-        kind.Header.Name = "TFRM" + std::to_string(i);
+        // Named as the IDE names it: the root class in upper case.
+        std::string name = "TFRM" + mirel::bench::TProjectGenerator::UnitName(i);
+        for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        kind.Header.Name = name;
         const std::string bytes =
             mirel::TextToBinaryForm(cp.GetString(gen.FormText(i)), kind, cp);
         const std::string path = outDir + "/" + mirel::bench::TProjectGenerator::UnitName(i) + ".dfm";
