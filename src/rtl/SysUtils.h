@@ -41,10 +41,9 @@ String Trim(StringView s);
 
 String IntToStr(long long v);
 
-/// Converts to and from UTF-8 for the OS boundary. Well-formed text converts
-/// exactly; an unpaired surrogate is written as its 3-byte form and read back
-/// as the same code unit, and an invalid UTF-8 byte b reads as U+DC00+b and
-/// writes back as b, so every byte string survives ToUtf8(FromUtf8(x)).
+/// Converts to and from UTF-8 for the OS boundary, as TEncoding::UTF8()
+/// does for files: lossless for every byte string (an invalid byte b reads as
+/// U+DC00+b and writes back as b; see docs/encodings.md).
 std::string ToUtf8(StringView s);
 String FromUtf8(std::string_view s);
 

@@ -2,27 +2,18 @@
 // for inherited forms and by the binary-to-text conversion hold both.
 #include <gtest/gtest.h>
 
+#include "support/FormTestText.h"
+
 #include "forms/KyFormParser.h"
 #include "rtl/KyClasses.h"
 
 using namespace mirel;
+using mirel::test::Crlf;
+using mirel::test::Joined;
 
 namespace {
 
-String Crlf(StringView lf) {
-  String r;
-  for (char16_t c : lf) {
-    if (c == u'\n') r += u'\r';
-    r += c;
-  }
-  return r;
-}
 
-String Joined(const std::vector<String>& lines) {
-  String r;
-  for (size_t i = 0; i < lines.size(); ++i) r += (i ? u"\r\n" : u"") + lines[i];
-  return r;
-}
 
 // Parses the object at the first keyword; "FAIL" or the written object.
 String Rewrite(TFormParser& p, StringView lfText, StringView target, int depth) {

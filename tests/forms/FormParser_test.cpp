@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "support/FormTestText.h"
+
 using namespace mirel;
+using mirel::test::Crlf;
+using mirel::test::Joined;
 
 namespace {
 
@@ -30,14 +34,6 @@ int ParseObject(TFormParser& p, StringView text, StringView target = u"") {
   return p.Parse(text, u"<object>", pos) ? pos : 0;
 }
 
-String Crlf(StringView lf) {
-  String r;
-  for (char16_t c : lf) {
-    if (c == u'\n') r += u'\r';
-    r += c;
-  }
-  return r;
-}
 
 }  // namespace
 

@@ -2,20 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include "support/FormTestText.h"
+
 #include "rtl/KyClasses.h"
 
 using namespace mirel;
+using mirel::test::Crlf;
+using mirel::test::Joined;
 
 namespace {
 
-String Crlf(StringView lf) {
-  String r;
-  for (char16_t c : lf) {
-    if (c == u'\n') r += u'\r';
-    r += c;
-  }
-  return r;
-}
 
 // Registers the target library for the duration of a test and binds the
 // database lookup the way the replacer does: Sales and DBDEMOS are known.
