@@ -323,3 +323,20 @@ TEST_F(ReplaceRunTest, AFailedFolderCopyInFolderModeIsAFailedRun) {
   for (const char* f : {"Main.pas", "Main.dfm"})
     EXPECT_EQ(ReadFile(kExamples + "/ado/" + f), ReadFile(dir_.Utf8("root/") + f)) << f;
 }
+
+TEST_F(ReplaceRunTest, ProjectModeWithTheAdoProfile) {
+  TComponentReplacer& r = AdoReplacer();
+  const std::string app = CopyExample("ado", "inv");
+  host_.Open(FromUtf8(app + "/Inventory.dpr"));
+  host_.Install();
+  TReplaceOptions& o = r.Options();
+  o.Dest = 0;
+  o.UnitNames = u"Main.pas";  // a bare name: the project's module of that name is meant
+  o.MakeBackup = true;
+  o.BackupDir = dir_ / "inv/RBackup";
+  o.WriteLog = false;
+  ASSERT_TRUE(r.Run());
+  for (const char* f : {"Main.pas", "Main.dfm"})
+    EXPECT_EQ(ReadFile(kExpected + "/ado-expected/" + f), ReadFile(app + "/" + f)) << f;
+  EXPECT_EQ("<missing>", ReadFile(app + "/Wiz_Log.txt"));
+}

@@ -473,3 +473,55 @@ TEST(ReplacerClassMap, FirstPairWinsLookupIgnoresCaseAndTheHookNamesCode) {
 }
 
 }  // namespace
+
+// --- Child-order indexes and typed numbers in whole forms -----------------------
+
+TEST_F(ReplacerTest, IndexedHeadersAndTypedNumbersConvertInsideAForm) {
+  dir_.Write("Inh.dfm", Crlf("inherited OrdersForm: TOrdersForm\n"
+                             "  Caption = 'Orders'\n"
+                             "  object tblOrders: TTable [3]\n"
+                             "    DatabaseName = 'Sales'\n"
+                             "    TableName = 'orders'\n"
+                             "    Left = 8\n"
+                             "  end\n"
+                             "end\n"));
+  BdeReplacer().DatabaseMap().Add(u"Sales=DataModule1.DB1");
+  Process(BdeReplacer(), "Inh.dfm");
+  EXPECT_EQ(Crlf("inherited OrdersForm: TOrdersForm\n"
+                 "  Caption = 'Orders'\n"
+                 "  object tblOrders: TKyTable [3]\n"
+                 "    Connection = DataModule1.DB1\n"
+                 "    TableName = 'orders'\n"
+                 "    Left = 8\n"
+                 "  end\n"
+                 "end\n"),
+            Out("Inh.dfm"));
+
+  dir_.Write("Proc.dfm", Crlf("object ProcForm: TProcForm\n"
+                              "  object spGet: TADOStoredProc\n"
+                              "    ProcedureName = 'sp_get;1'\n"
+                              "    Parameters = <\n"
+                              "      item\n"
+                              "        Name = '@RETURN_VALUE'\n"
+                              "        Value = Null\n"
+                              "      end\n"
+                              "      item\n"
+                              "        Name = '@Amount'\n"
+                              "        Value = 0c\n"
+                              "      end\n"
+                              "      item\n"
+                              "        Name = '@Ratio'\n"
+                              "        Value = 1.5s\n"
+                              "      end>\n"
+                              "    Left = 16\n"
+                              "  end\n"
+                              "end\n"));
+  Process(AdoReplacer(), "Proc.dfm");
+  EXPECT_EQ(Crlf("object ProcForm: TProcForm\n"
+                 "  object spGet: TKyStoredProc\n"
+                 "    StoredProcName = 'sp_get;1'\n"
+                 "    Left = 16\n"
+                 "  end\n"
+                 "end\n"),
+            Out("Proc.dfm"));
+}
