@@ -141,25 +141,27 @@ String TCodePageEncoding::GetString(std::string_view bytes) const {
 }
 
 std::string TCodePageEncoding::GetBytes(StringView text) const {
-  std::string out;
-  out.reserve(text.size());
+  // Every unit (or surrogate pair) gives exactly one byte, so the bytes are
+  // written in place and the string trimmed once at the end.
+  std::string out(text.size(), '\0');
+  char* o = out.data();
   for (size_t i = 0; i < text.size(); ++i) {
     const char16_t u = text[i];
-    if (IsHigh(u) && i + 1 < text.size() && IsLow(text[i + 1])) {
-      out.push_back('?');  // outside the BMP: no single-byte code page has it
+    if (u < 0x100) {
+      const int16_t b = encodeLow_[u];
+      *o++ = b >= 0 ? static_cast<char>(b) : '?';
+    } else if (IsHigh(u) && i + 1 < text.size() && IsLow(text[i + 1])) {
+      *o++ = '?';  // outside the BMP: no single-byte code page has it
       ++i;
     } else if (IsRawByte(u)) {
-      out.push_back(static_cast<char>(u - kRawByteBase));
-    } else if (u < 0x100) {
-      const int16_t b = encodeLow_[u];
-      out.push_back(b >= 0 ? static_cast<char>(b) : '?');
+      *o++ = static_cast<char>(u - kRawByteBase);
     } else {
       const auto it = std::lower_bound(encodeHigh_.begin(), encodeHigh_.end(),
                                        std::make_pair(u, static_cast<unsigned char>(0)));
-      out.push_back(it != encodeHigh_.end() && it->first == u ? static_cast<char>(it->second)
-                                                              : '?');
+      *o++ = it != encodeHigh_.end() && it->first == u ? static_cast<char>(it->second) : '?';
     }
   }
+  out.resize(static_cast<size_t>(o - out.data()));
   return out;
 }
 

@@ -306,13 +306,24 @@ class TTextReader {
         return;
       }
       if (!IsHexDigit(c)) Fail(p_, u"expected hexadecimal digits or '}'");
-      if (high < 0) {
-        high = HexValue(c);
-      } else {
-        bytes += static_cast<char>((high << 4) | HexValue(c));
+      // A whole run of digits at once, two per byte; the two digits of one
+      // byte may stand on either side of a line break, so a lone last digit
+      // waits for the next run.
+      size_t e = p_;
+      while (e < t_.size() && IsHexDigit(t_[e])) ++e;
+      size_t i = p_;
+      if (high >= 0) {
+        bytes += static_cast<char>((high << 4) | HexValue(t_[i++]));
         high = -1;
       }
-      ++p_;
+      const size_t pairs = (e - i) / 2;
+      const size_t old = bytes.size();
+      bytes.resize(old + pairs);
+      char* out = bytes.data() + old;
+      for (size_t k = 0; k < pairs; ++k, i += 2)
+        out[k] = static_cast<char>((HexValue(t_[i]) << 4) | HexValue(t_[i + 1]));
+      if (i < e) high = HexValue(t_[i]);
+      p_ = e;
     }
   }
 
@@ -327,11 +338,14 @@ class TTextReader {
         if (Peek() == u'\'') {
           ++p_;
           for (;;) {
+            // The characters up to the next quote or line break in one go.
+            size_t e = p_;
+            while (e < t_.size() && t_[e] != u'\'' && t_[e] != u'\r' && t_[e] != u'\n') ++e;
+            s.append(t_, p_, e - p_);
+            p_ = e;
             if (AtEnd() || Peek() == u'\r' || Peek() == u'\n') Fail(p_, u"unterminated string");
-            const char16_t c = t_[p_++];
-            if (c != u'\'') {
-              s += c;
-            } else if (Peek() == u'\'' && !AtEnd()) {
+            ++p_;  // the quote
+            if (Peek() == u'\'' && !AtEnd()) {
               s += u'\'';
               ++p_;
             } else {

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -278,11 +279,18 @@ class TTextWriter {
     static const char16_t kHex[] = u"0123456789ABCDEF";
     out += u'{';
     const bool multiLine = bytes.size() >= kBytesPerLine;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-      if (multiLine && i % kBytesPerLine == 0) NewLine(level + 1);
-      const auto b = static_cast<uint8_t>(bytes[i]);
-      out += kHex[b >> 4];
-      out += kHex[b & 15];
+    for (size_t i = 0; i < bytes.size(); i += kBytesPerLine) {
+      if (multiLine) NewLine(level + 1);
+      // One line of digits written in place.
+      const size_t n = std::min(kBytesPerLine, bytes.size() - i);
+      const size_t at = out.size();
+      out.resize(at + 2 * n);
+      char16_t* digits = out.data() + at;
+      for (size_t k = 0; k < n; ++k) {
+        const auto b = static_cast<uint8_t>(bytes[i + k]);
+        digits[2 * k] = kHex[b >> 4];
+        digits[2 * k + 1] = kHex[b & 15];
+      }
     }
     out += u'}';
   }
