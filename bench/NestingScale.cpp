@@ -29,16 +29,16 @@ String NestedObject(int depth) {
   String text;
   for (int i = 0; i < depth; ++i) {
     const String indent(static_cast<size_t>(i) * 2, u' ');
-    text += indent + (i == 0 ? u"object qryOrders: TQuery\r\n" : u"object pnlLevel" +
-                                                                   mirel::IntToStr(i) +
-                                                                   u": TPanel\r\n");
+    text += indent + (i == 0 ? u"object qryOrders: TQuery\r\n"
+                             : u"object pnlLevel" + mirel::IntToStr(i) + u": TPanel\r\n");
     text += indent + u"  Left = " + mirel::IntToStr(8 * i) + u"\r\n";
     text += indent + u"  Caption = 'Level " + mirel::IntToStr(i) + u"'\r\n";
     text += indent + u"  Font.Style = [fsBold]\r\n";
   }
   const String inner(static_cast<size_t>(depth) * 2, u' ');
   text += inner + u"Broken = @@\r\n";  // no value starts with '@'
-  for (int i = depth - 1; i >= 0; --i) text += String(static_cast<size_t>(i) * 2, u' ') + u"end\r\n";
+  for (int i = depth - 1; i >= 0; --i)
+    text += String(static_cast<size_t>(i) * 2, u' ') + u"end\r\n";
   return text;
 }
 

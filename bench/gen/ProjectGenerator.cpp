@@ -48,32 +48,54 @@ const char* const kEntities[] = {
     "Warehouse", "Returns",  "Pricing",  "Taxes",     "Audit",     "Users",     "Branches",
     "Regions",   "Vehicles", "Projects", "Contracts", "Budget",    "Assets",    "Tickets"};
 
-const char* const kColumns[] = {"ID",         "NAME",      "CITY",     "COUNTRY",  "PHONE",
-                                "CREATED_AT", "AMOUNT",    "STATUS",   "CUST_NO",  "ORDER_NO",
-                                "QTY",        "UNIT_PRICE", "DISCOUNT", "NOTES",    "EMAIL",
-                                "ZIP",        "REGION_ID", "DUE_DATE", "PAID",     "CURRENCY"};
+const char* const kColumns[] = {"ID",         "NAME",       "CITY",     "COUNTRY", "PHONE",
+                                "CREATED_AT", "AMOUNT",     "STATUS",   "CUST_NO", "ORDER_NO",
+                                "QTY",        "UNIT_PRICE", "DISCOUNT", "NOTES",   "EMAIL",
+                                "ZIP",        "REGION_ID",  "DUE_DATE", "PAID",    "CURRENCY"};
 
 // Latin-1 words (Windows-1252 bytes) for captions and comments, so that the
 // code page matters.
-const char* const kWords[] = {
-    "Kunde",     "Bestellung", "Rechnung",         "Lieferant", "Pr\xE9sentation", "Cr\xE9" "dit",
-    "Soci\xE9t\xE9", "Adresse", "Stra\xDF" "e", "M\xFCnchen", "Z\xFCrich", "G\xF6teborg",
-    "Espa\xF1" "a", "Menge",    "Betrag",           "Datum",     "Status",          "Notiz",
-    "Filiale",   "R\xE9gion",  "Ma\xE7on",          "S\xE3o Paulo", "\xC5lesund",   "Preis"};
+const char* const kWords[] = {"Kunde",
+                              "Bestellung",
+                              "Rechnung",
+                              "Lieferant",
+                              "Pr\xE9sentation",
+                              "Cr\xE9"
+                              "dit",
+                              "Soci\xE9t\xE9",
+                              "Adresse",
+                              "Stra\xDF"
+                              "e",
+                              "M\xFCnchen",
+                              "Z\xFCrich",
+                              "G\xF6teborg",
+                              "Espa\xF1"
+                              "a",
+                              "Menge",
+                              "Betrag",
+                              "Datum",
+                              "Status",
+                              "Notiz",
+                              "Filiale",
+                              "R\xE9gion",
+                              "Ma\xE7on",
+                              "S\xE3o Paulo",
+                              "\xC5lesund",
+                              "Preis"};
 
 const char* const kProse[] = {
-    "the customer list is filtered on the server",
-    "keeps the last selection between calls",
-    "opened on demand to keep start-up fast",
-    "the totals are recomputed after every post",
-    "rows come back ordered by the primary key",
-    "must stay in step with the report layout",
-    "closed before the database is disconnected",
-    "used by the nightly export as well"};
+    "the customer list is filtered on the server", "keeps the last selection between calls",
+    "opened on demand to keep start-up fast",      "the totals are recomputed after every post",
+    "rows come back ordered by the primary key",   "must stay in step with the report layout",
+    "closed before the database is disconnected",  "used by the nightly export as well"};
 
-std::string Str(int n) { return std::to_string(n); }
+std::string Str(int n) {
+  return std::to_string(n);
+}
 
-std::string Indent(int level) { return std::string(static_cast<size_t>(level) * 2, ' '); }
+std::string Indent(int level) {
+  return std::string(static_cast<size_t>(level) * 2, ' ');
+}
 
 // Form text as the IDE writes it: two spaces per level, CR LF lines, strings
 // longer than 64 characters split into '+'-joined pieces on lines of their
@@ -104,7 +126,8 @@ class TFormWriter {
   }
   void PropLines(const std::string& name, const std::vector<std::string>& lines) {
     out += Indent(level_) + name + " = (";
-    for (const std::string& line : lines) out += "\r\n" + Indent(level_ + 1) + Literal(line, level_ + 1);
+    for (const std::string& line : lines)
+      out += "\r\n" + Indent(level_ + 1) + Literal(line, level_ + 1);
     out += ")\r\n";
   }
   void PropBinary(const std::string& name, const std::string& bytes) {
@@ -462,11 +485,11 @@ class TFormBuilder {
       lines.push_back(select);
     } else {
       lines.push_back("select");
-      for (int i = r_.Range(2, 10); i > 0; --i) lines.push_back("  t." + Column() + (i > 1 ? "," : ""));
+      for (int i = r_.Range(2, 10); i > 0; --i)
+        lines.push_back("  t." + Column() + (i > 1 ? "," : ""));
     }
     lines.push_back("from " + table + " t");
-    if (r_.Chance(50))
-      lines.push_back("  left join " + Entity() + " x on x.ID = t." + Column());
+    if (r_.Chance(50)) lines.push_back("  left join " + Entity() + " x on x.ID = t." + Column());
     if (r_.Chance(60))
       lines.push_back("where t." + Column() + " = :" + Column() + " and t.STATUS <> 'X'");
     if (r_.Chance(30))
@@ -478,9 +501,9 @@ class TFormBuilder {
   }
 
   void Fields(const std::string& owner, int count) {
-    static const char* const kFieldClasses[] = {"TIntegerField", "TStringField", "TFloatField",
-                                                "TDateTimeField", "TCurrencyField",
-                                                "TBooleanField"};
+    static const char* const kFieldClasses[] = {"TIntegerField",  "TStringField",
+                                                "TFloatField",    "TDateTimeField",
+                                                "TCurrencyField", "TBooleanField"};
     for (int i = 0; i < count; ++i) {
       const std::string column = Column();
       const std::string cls = r_.Pick(kFieldClasses);
@@ -500,8 +523,10 @@ class TFormBuilder {
       w_.PropStr("AliasName", dbName);
       w_.PropStr("DatabaseName", dbName);
       w_.Prop("LoginPrompt", "False");
-      std::vector<std::string> params = {"DATABASE NAME=" + dbName, "SERVER NAME=SQLSRV01",
-                                         "USER NAME=app", "OPEN MODE=READ/WRITE",
+      std::vector<std::string> params = {"DATABASE NAME=" + dbName,
+                                         "SERVER NAME=SQLSRV01",
+                                         "USER NAME=app",
+                                         "OPEN MODE=READ/WRITE",
                                          "SQLPASSTHRU MODE=SHARED AUTOCOMMIT",
                                          "PASSWORD=secret"};
       w_.PropLines("Params.Strings", params);
@@ -547,9 +572,9 @@ class TFormBuilder {
           w_.PropLines("ModifySQL.Strings",
                        {"update " + entity, "set", "  " + Column() + " = :" + Column() + ",",
                         "  " + Column() + " = :" + Column(), "where", "  ID = :OLD_ID"});
-          w_.PropLines("InsertSQL.Strings", {"insert into " + entity, "  (" + Column() + ", " +
-                                                                          Column() + ")",
-                                             "values", "  (:" + Column() + ", :" + Column() + ")"});
+          w_.PropLines("InsertSQL.Strings",
+                       {"insert into " + entity, "  (" + Column() + ", " + Column() + ")", "values",
+                        "  (:" + Column() + ", :" + Column() + ")"});
           w_.PropLines("DeleteSQL.Strings", {"delete from " + entity, "where", "  ID = :OLD_ID"});
           Position(200, 200);
           w_.End();
@@ -718,8 +743,9 @@ class TUnitBuilder {
     out_ += "{ " + std::string(r_.Pick(kWords)) + ": " + r_.Pick(kProse) + ".\r\n  The " + query +
             " objects of this unit " + r_.Pick(kProse) + ". }\r\n\r\n";
     out_ += "interface\r\n\r\nuses\r\n";
-    std::string uses = "  Windows, Messages, SysUtils, Variants, Classes, Graphics, Controls, Forms,\r\n"
-                       "  Dialogs, DB";
+    std::string uses =
+        "  Windows, Messages, SysUtils, Variants, Classes, Graphics, Controls, Forms,\r\n"
+        "  Dialogs, DB";
     const bool dataInInterface = profile_ != TProfile::None && r_.Chance(80);
     if (dataInInterface) uses += ado ? ", ADODB" : ", DBTables";
     uses += ", StdCtrls, ExtCtrls, Grids, DBGrids";
@@ -763,12 +789,13 @@ class TUnitBuilder {
  private:
   void Procedure(const std::string& owner, int i, const std::string& query,
                  const std::string& table) {
-    out_ += "procedure " + owner + ".Step" + Str(i) + "(const AValue: string; ACount: Integer);\r\n";
+    out_ +=
+        "procedure " + owner + ".Step" + Str(i) + "(const AValue: string; ACount: Integer);\r\n";
     switch (profile_ == TProfile::None ? 3 + r_.Below(3) : r_.Below(6)) {
       case 0:
         // A query made at run time.
-        out_ += "var\r\n  Q: " + query + ";\r\nbegin\r\n  Q := " + query +
-                ".Create(nil);\r\n  try\r\n";
+        out_ +=
+            "var\r\n  Q: " + query + ";\r\nbegin\r\n  Q := " + query + ".Create(nil);\r\n  try\r\n";
         if (profile_ == TProfile::ADO)
           out_ += "    Q.ConnectionString := FConnectionString;\r\n";
         else
@@ -776,8 +803,9 @@ class TUnitBuilder {
         out_ += "    Q.SQL.Text := 'select " + std::string(r_.Pick(kColumns)) + " from " +
                 r_.Pick(kEntities) + " where ID = :ID';\r\n";
         out_ += "    Q.Params[0].AsInteger := ACount;\r\n    Q.Open;\r\n";
-        out_ += "    while not Q.Eof do\r\n    begin\r\n      FCache.Add(Q.Fields[0].AsString);\r\n"
-                "      Q.Next;\r\n    end;\r\n  finally\r\n    Q.Free;\r\n  end;\r\nend;\r\n\r\n";
+        out_ +=
+            "    while not Q.Eof do\r\n    begin\r\n      FCache.Add(Q.Fields[0].AsString);\r\n"
+            "      Q.Next;\r\n    end;\r\n  finally\r\n    Q.Free;\r\n  end;\r\nend;\r\n\r\n";
         break;
       case 1:
         // Errors of the data-access layer.
@@ -802,18 +830,21 @@ class TUnitBuilder {
         for (int k = r_.Range(2, 8); k > 0; --k) {
           switch (r_.Below(5)) {
             case 0:
-              out_ += "  for I := 0 to ACount - 1 do\r\n    Inc(Total, I * " + Str(r_.Range(2, 99)) +
-                      " + $" + Str(r_.Range(10, 99)) + ");\r\n";
+              out_ += "  for I := 0 to ACount - 1 do\r\n    Inc(Total, I * " +
+                      Str(r_.Range(2, 99)) + " + $" + Str(r_.Range(10, 99)) + ");\r\n";
               break;
             case 1:
-              out_ += "  if (Total > " + Str(r_.Range(100, 99999)) + ") and (AValue <> '') then\r\n" +
+              out_ += "  if (Total > " + Str(r_.Range(100, 99999)) +
+                      ") and (AValue <> '') then\r\n" +
                       "    S := Format('%s: %d (%s)', [AValue, Total, '" + r_.Pick(kWords) +
                       "'])\r\n  else\r\n    S := S + #13#10 + IntToStr(Total);\r\n";
               break;
             case 2:
-              out_ += "  // " + std::string(r_.Pick(kProse)) + "\r\n  case Total mod 3 of\r\n"
+              out_ += "  // " + std::string(r_.Pick(kProse)) +
+                      "\r\n  case Total mod 3 of\r\n"
                       "    0: S := UpperCase(S);\r\n    1: S := Trim(S);\r\n  else\r\n"
-                      "    S := Copy(S, 1, " + Str(r_.Range(5, 80)) + ");\r\n  end;\r\n";
+                      "    S := Copy(S, 1, " +
+                      Str(r_.Range(5, 80)) + ");\r\n  end;\r\n";
               break;
             case 3:
               out_ += "  FCache.Values['" + std::string(r_.Pick(kColumns)) + "'] := FloatToStr(" +

@@ -10,6 +10,8 @@
 // OUTDIR is created when missing. The same seed and sizes give the same
 // bytes. Exit status: 0 done, 1 a file could not be written, 2 bad usage.
 #include <cctype>
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -27,10 +29,11 @@ int Usage() {
   return 2;
 }
 
-bool ParseCount(const char* text, long long& value) {
+bool ParseNumber(const char* text, long long max, long long& value) {
   char* end = nullptr;
+  errno = 0;
   value = std::strtoll(text, &end, 10);
-  return end != text && *end == '\0' && value >= 0 && value <= 1000000;
+  return errno == 0 && end != text && *end == '\0' && value >= 0 && value <= max;
 }
 
 }  // namespace
@@ -41,11 +44,13 @@ int main(int argc, char** argv) {
   std::string outDir;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    long long* target = arg == "--seed" ? &seed : arg == "--units" ? &units
-                                          : arg == "--forms"       ? &forms
-                                                                   : nullptr;
+    long long* target = arg == "--seed"    ? &seed
+                        : arg == "--units" ? &units
+                        : arg == "--forms" ? &forms
+                                           : nullptr;
     if (target) {
-      if (i + 1 >= argc || !ParseCount(argv[++i], *target)) return Usage();
+      const long long max = target == &seed ? LLONG_MAX : 1000000;
+      if (i + 1 >= argc || !ParseNumber(argv[++i], max, *target)) return Usage();
     } else if (arg == "--binary-set") {
       binarySet = true;
     } else if (!arg.empty() && arg[0] != '-' && outDir.empty()) {
@@ -76,18 +81,17 @@ int main(int argc, char** argv) {
         std::string name = "TFRM" + mirel::bench::TProjectGenerator::UnitName(i);
         for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         kind.Header.Name = name;
-        const std::string bytes =
-            mirel::TextToBinaryForm(cp.GetString(gen.FormText(i)), kind, cp);
-        const std::string path = outDir + "/" + mirel::bench::TProjectGenerator::UnitName(i) + ".dfm";
-        if (!mirel::bench::SaveFile(path, bytes))
-          throw std::runtime_error("cannot write " + path);
+        const std::string bytes = mirel::TextToBinaryForm(cp.GetString(gen.FormText(i)), kind, cp);
+        const std::string path =
+            outDir + "/" + mirel::bench::TProjectGenerator::UnitName(i) + ".dfm";
+        if (!mirel::bench::SaveFile(path, bytes)) throw std::runtime_error("cannot write " + path);
         summary.Bytes += bytes.size();
         ++summary.BinaryForms;
       }
       std::cout << summary.BinaryForms << " binary forms, " << summary.Bytes << " bytes\n";
     } else {
-      const auto summary = mirel::bench::WriteProject(gen, outDir, static_cast<int>(units),
-                                                      static_cast<int>(forms));
+      const auto summary =
+          mirel::bench::WriteProject(gen, outDir, static_cast<int>(units), static_cast<int>(forms));
       std::cout << summary.Units << " units, " << summary.TextForms << " text forms, "
                 << summary.BinaryForms << " binary forms, " << summary.Bytes << " bytes\n";
     }
