@@ -36,7 +36,10 @@ JOBS=${BENCH_JOBS:-2}
 RESULTS=$ROOT/bench/results/latest.txt
 
 WORK=$BUILD/bench-work
-if [[ -d /dev/shm && -w /dev/shm ]]; then
+# tmpfs for the converter comparison when it has room (a container's
+# /dev/shm may be only 64 MB).
+if [[ -d /dev/shm && -w /dev/shm ]] &&
+  (($(df --output=avail -B1 /dev/shm | tail -1) > 256 * 1024 * 1024)); then
   FAST=$(mktemp -d /dev/shm/mirel-bench.XXXXXX)
 else
   mkdir -p "$WORK"
@@ -195,7 +198,9 @@ rm -rf "$WORK"/run.* "$WORK"/tmp.* "$WORK"/out.* "$WORK"/copy.*
 # than the tree, it is about the same.
 SHM_DONE=0
 PEAK_HALF=
-if ((HAVE_REPLACE)) && [[ $(df --output=fstype "$FAST" | tail -1) = tmpfs ]]; then
+SHM_NEED=$(((2 * RUNS + 3) * TREE_BYTES + 128 * 1024 * 1024))
+if ((HAVE_REPLACE)) && [[ $(df --output=fstype "$FAST" | tail -1) = tmpfs ]] &&
+  (($(df --output=avail -B1 "$FAST" | tail -1) > SHM_NEED)); then
   say "== whole run in memory: $RUNS alternating runs"
   cp -a "$PROJECT" "$FAST/project"
   for ((i = 1; i <= RUNS; i++)); do
