@@ -41,12 +41,15 @@ class TSinkFileSystem final : public TFileSystem {
   TFsResult ReadFile(const String& path, std::string& contents) override {
     return Real().ReadFile(path, contents);
   }
-  TFsResult WriteFile(const String&, std::string_view contents) override {
+  TFsResult WriteFile(const String&, std::string_view contents, bool) override {
     written_ += static_cast<int64_t>(contents.size());
     ++files_;
     return TFsResult::Ok();
   }
-  TFsResult CopyFile(const String&, const String&, bool) override { return TFsResult::Ok(); }
+  TFsResult CopyFile(const String&, const String&, bool, bool) override {
+    return TFsResult::Ok();
+  }
+  TFsResult Sync(const String&) override { return TFsResult::Ok(); }
   TFsResult CreateFolder(const String&, unsigned) override { return TFsResult::Ok(); }
   TFsResult Rename(const String&, const String&) override { return TFsResult::Ok(); }
   TFsResult DeleteFile(const String&) override { return TFsResult::Ok(); }

@@ -51,14 +51,16 @@ TFsResult TFaultyFileSystem::ReadFile(const String& path, std::string& contents)
   return inner_.ReadFile(path, contents);
 }
 
-TFsResult TFaultyFileSystem::WriteFile(const String& path, std::string_view contents) {
+TFsResult TFaultyFileSystem::WriteFile(const String& path, std::string_view contents,
+                                       bool durable) {
   if (const int e = Check(TFsOp::opWrite, path)) return TFsResult::Fail(e);
-  return inner_.WriteFile(path, contents);
+  return inner_.WriteFile(path, contents, durable);
 }
 
-TFsResult TFaultyFileSystem::CopyFile(const String& from, const String& to, bool overwrite) {
+TFsResult TFaultyFileSystem::CopyFile(const String& from, const String& to, bool overwrite,
+                                      bool durable) {
   if (const int e = Check(TFsOp::opCopy, from, to)) return TFsResult::Fail(e);
-  return inner_.CopyFile(from, to, overwrite);
+  return inner_.CopyFile(from, to, overwrite, durable);
 }
 
 TFsResult TFaultyFileSystem::CreateFolder(const String& path, unsigned mode) {
@@ -80,5 +82,11 @@ TFsResult TFaultyFileSystem::RemoveFolder(const String& path) {
   if (const int e = Check(TFsOp::opRemove, path)) return TFsResult::Fail(e);
   return inner_.RemoveFolder(path);
 }
+
+}  // namespace mirel
+
+namespace mirel {
+
+TFsResult TFaultyFileSystem::Sync(const String& path) { return inner_.Sync(path); }
 
 }  // namespace mirel

@@ -47,8 +47,11 @@ class TFaultyFileSystem final : public TFileSystem {
   TFileStat LinkStat(const String& path) override { return inner_.LinkStat(path); }
   TFsResult ListFolder(const String& folder, std::vector<TFolderEntry>& entries) override;
   TFsResult ReadFile(const String& path, std::string& contents) override;
-  TFsResult WriteFile(const String& path, std::string_view contents) override;
-  TFsResult CopyFile(const String& from, const String& to, bool overwrite) override;
+  TFsResult WriteFile(const String& path, std::string_view contents,
+                      bool durable = true) override;
+  TFsResult CopyFile(const String& from, const String& to, bool overwrite,
+                     bool durable = true) override;
+  TFsResult Sync(const String& path) override;
   TFsResult CreateFolder(const String& path, unsigned mode = 0777) override;
   TFsResult Rename(const String& from, const String& to) override;
   TFsResult DeleteFile(const String& path) override;

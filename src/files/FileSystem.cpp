@@ -121,7 +121,7 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
 // Writes a new version of target through fill (which gets the descriptor of a
 // fresh file beside it and returns 0 or an errno), then renames it over
 // target. newMode is used when target does not exist yet.
-int AtomicReplace(const std::string& target, unsigned newMode, bool overwrite,
+int AtomicReplace(const std::string& target, unsigned newMode, bool overwrite, bool durable,
                   const std::function<int(int)>& fill) {
   struct stat old;
   const bool exists = ::stat(target.c_str(), &old) == 0;
@@ -158,7 +158,7 @@ int AtomicReplace(const std::string& target, unsigned newMode, bool overwrite,
     if (::fchmod(fd, old.st_mode & 07777) != 0) err = errno;
   }
   if (err == 0) err = fill(fd);
-  if (err == 0 && ::fsync(fd) != 0) err = errno;
+  if (err == 0 && durable && ::fsync(fd) != 0) err = errno;
   if (err == 0) err = guard.CloseChecked();
   if (err == 0)
     err = overwrite ? (::rename(temp.c_str(), target.c_str()) == 0 ? 0 : errno)
@@ -254,15 +254,16 @@ class PosixFileSystem final : public TFileSystem {
     return TFsResult::Ok();
   }
 
-  TFsResult WriteFile(const String& path, std::string_view contents) override {
+  TFsResult WriteFile(const String& path, std::string_view contents, bool durable) override {
     std::string target;
     if (const int err = ResolveTarget(ToUtf8(path), target)) return TFsResult::Fail(err);
-    return Outcome(AtomicReplace(target, 0666, true, [&](int fd) {
+    return Outcome(AtomicReplace(target, 0666, true, durable, [&](int fd) {
       return WriteAll(fd, contents.data(), contents.size());
     }));
   }
 
-  TFsResult CopyFile(const String& from, const String& to, bool overwrite) override {
+  TFsResult CopyFile(const String& from, const String& to, bool overwrite,
+                     bool durable) override {
     const int in = ::open(ToUtf8(from).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0) return TFsResult::Fail(errno);
     FdGuard guard(in);
@@ -273,7 +274,8 @@ class PosixFileSystem final : public TFileSystem {
     std::string target;
     if (const int err = ResolveTarget(ToUtf8(to), target)) return TFsResult::Fail(err);
     return Outcome(
-        AtomicReplace(target, static_cast<unsigned>(st.st_mode & 07777), overwrite, [&](int out) {
+        AtomicReplace(target, static_cast<unsigned>(st.st_mode & 07777), overwrite, durable,
+                      [&](int out) {
           char buffer[65536];
           for (;;) {
             const ssize_t n = ::read(in, buffer, sizeof buffer);
@@ -285,6 +287,14 @@ class PosixFileSystem final : public TFileSystem {
             if (const int err = WriteAll(out, buffer, static_cast<size_t>(n))) return err;
           }
         }));
+  }
+
+  TFsResult Sync(const String& path) override {
+    const int fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return TFsResult::Fail(errno);
+    FdGuard guard(fd);
+    if (::syncfs(fd) != 0) return TFsResult::Fail(errno);
+    return TFsResult::Ok();
   }
 
   TFsResult CreateFolder(const String& path, unsigned mode) override {

@@ -97,13 +97,23 @@ class TFileSystem {
   /// the umask. When path is a symbolic link, the file it points to is
   /// replaced and the link stays (a dangling link fails with ENOENT). Hard
   /// links to the old file keep the old contents.
-  virtual TFsResult WriteFile(const String& path, std::string_view contents) = 0;
+  ///
+  /// durable: wait for the data to reach the disk before the rename (what
+  /// makes the replacement of an original safe against a crash). Scratch
+  /// files that a crash may lose pass false and skip the wait.
+  virtual TFsResult WriteFile(const String& path, std::string_view contents,
+                              bool durable = true) = 0;
 
   /// Copies the regular file from to the file to. An existing file to is replaced
   /// only when overwrite is set (else the result is EEXIST); the copy is made
   /// the way WriteFile writes, so a failed copy leaves to as it was. A new
   /// file gets the permission bits of from.
-  virtual TFsResult CopyFile(const String& from, const String& to, bool overwrite) = 0;
+  virtual TFsResult CopyFile(const String& from, const String& to, bool overwrite,
+                             bool durable = true) = 0;
+
+  /// Waits until everything written to the file system that holds path
+  /// (files written with durable false included) has reached the disk.
+  virtual TFsResult Sync(const String& path) = 0;
 
   /// Creates one folder with the given permission bits (less the umask).
   /// Fails with EEXIST (AlreadyExists()) when any entry of that name exists.

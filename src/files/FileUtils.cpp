@@ -31,6 +31,7 @@ bool CreateOne(TFileSystem& fs, const String& path) {
 
 bool ForceFolders(StringView path, TFileSystem& fs) {
   if (path.empty()) return false;
+  if (fs.FolderExists(String(path))) return true;  // the usual case in a run: nothing to do
   for (size_t i = 0; i < path.size(); ++i) {
     if (path[i] != u'/') continue;
     // The root, and the empty element of a doubled '/', need no creation.
@@ -161,13 +162,24 @@ String FindFileIgnoringCase(StringView path, TFileSystem& fs) {
   const size_t slash = path.rfind(u'/');
   const String folder = slash == StringView::npos ? String(u".") : String(path.substr(0, slash + 1));
   const StringView name = slash == StringView::npos ? path : path.substr(slash + 1);
+  if (name.empty()) return exact;
+  // The usual spellings first ("Main.DFM" written, "Main.dfm" on disk): one
+  // look-up each instead of reading the whole folder.
+  const String prefix = slash == StringView::npos ? String() : String(path.substr(0, slash + 1));
+  const size_t dot = name.rfind(u'.');
+  if (dot != StringView::npos) {
+    const String stem(name.substr(0, dot));
+    for (const String& guess : {stem + LowerCase(name.substr(dot)), stem + UpperCase(name.substr(dot)),
+                                LowerCase(name), UpperCase(name)})
+      if (guess != name && fs.Exists(prefix + guess)) return prefix + guess;
+  }
   std::vector<TFolderEntry> entries;
-  if (name.empty() || !fs.ListFolder(folder, entries)) return exact;
+  if (!fs.ListFolder(folder, entries)) return exact;
   const TFolderEntry* best = nullptr;
   for (const TFolderEntry& e : entries)
     if (SameText(e.name, name) && (best == nullptr || e.name < best->name)) best = &e;
   if (best == nullptr) return exact;
-  return slash == StringView::npos ? best->name : String(path.substr(0, slash + 1)) + best->name;
+  return prefix + best->name;
 }
 
 }  // namespace mirel

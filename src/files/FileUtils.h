@@ -59,9 +59,11 @@ bool CopyFolder(StringView source, StringView dest, TFileSystem& fs = TFileSyste
 bool DeleteFolder(StringView folder, TFileSystem& fs = TFileSystem::Real());
 
 /// The file a name given by a project or an undo file means on this
-/// case-sensitive file system: `path` itself when it exists, otherwise the
-/// entry of its folder whose name equals its last element without regard to
-/// ASCII case (the first in name order, when several do), otherwise `path`.
+/// case-sensitive file system: `path` itself when it exists; otherwise the
+/// name with its extension in lower or upper case, or all of it in lower or
+/// upper case, when such a file exists; otherwise the entry of its folder
+/// whose name equals its last element without regard to ASCII case (the
+/// first in name order, when several do); otherwise `path`.
 String FindFileIgnoringCase(StringView path, TFileSystem& fs = TFileSystem::Real());
 
 /// The name of the backup copy of a file: its extension (the part of the

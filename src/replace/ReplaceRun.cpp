@@ -122,7 +122,9 @@ bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
     } else {
       backup = CombinePath(options_.BackupDir, ExtractFileName(BackupFileName(file)));
     }
-    const TFsResult copied = fs_->CopyFile(file, backup, /*overwrite=*/true);
+    // Backups reach the disk all at once, before the first original is
+    // replaced (see Run).
+    const TFsResult copied = fs_->CopyFile(file, backup, /*overwrite=*/true, /*durable=*/false);
     if (!copied) {
       // Replacing an original whose backup failed would lose it.
       LogLine(Format(u"Failed to back up file: %s", file) + u" (" + copied.Message() + u")");
@@ -174,12 +176,24 @@ bool TComponentReplacer::Run() {
       const String tempFolder = MakeTempFolder(u"$DS", 1, *fs_);
       try {
         database_map_.Clear();
-        result = ConvertUnits(tempFolder);
+        durable_outputs_ = false;
+        try {
+          result = ConvertUnits(tempFolder);
+        } catch (...) {
+          durable_outputs_ = true;
+          throw;
+        }
+        durable_outputs_ = true;
         WaitIndicator().Progress(units_.Count(), units_.Count());
         const String undoFile = CombinePath(options_.BackupDir, kUndoFileName);
-        if (result && options_.MakeBackup && !SaveUndoFile(undo_list_, undoFile, *fs_)) {
-          LogLine(Format(u"Failed to write undo file: %s", undoFile));
-          result = false;
+        if (result && options_.MakeBackup) {
+          if (!undo_list_.Empty() && !fs_->Sync(options_.BackupDir)) {
+            LogLine(Format(u"Failed to back up file: %s", options_.BackupDir));
+            result = false;
+          } else if (!SaveUndoFile(undo_list_, undoFile, *fs_)) {
+            LogLine(Format(u"Failed to write undo file: %s", undoFile));
+            result = false;
+          }
         }
         if (result) {
           result = ReplaceOriginalFiles(tempFolder);

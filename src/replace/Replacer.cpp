@@ -70,7 +70,7 @@ std::string TComponentReplacer::ReadInput(const String& fileName) {
 }
 
 void TComponentReplacer::WriteOutput(const String& fileName, std::string_view bytes) {
-  const TFsResult r = fs_->WriteFile(fileName, bytes);
+  const TFsResult r = fs_->WriteFile(fileName, bytes, durable_outputs_);
   if (!r) throw EFCreateError(u"Cannot create file \"" + fileName + u"\". " + r.Message());
 }
 

@@ -247,6 +247,9 @@ class TComponentReplacer {
   String target_units_;
   TReplaceOptions& options_;
   TFileSystem* fs_ = &TFileSystem::Real();
+  // Converted copies are written durably, except into a run's temporary
+  // folder, which a crash discards anyway.
+  bool durable_outputs_ = true;
   // The text of the form being converted; the form parser keeps views into
   // the text of its last parse, so it lives until the next form.
   String form_text_;

@@ -101,12 +101,15 @@ TEST_F(RestoreTest, BackupsAreFoundWhateverTheCaseOfTheirNameOnDisk) {
   EXPECT_EQ("original form", dir_.Read("app/Main.dfm"));
 }
 
-TEST(FindFileIgnoringCase, ExactNameWinsThenTheFirstCaseVariant) {
+TEST(FindFileIgnoringCase, ExactNameWinsThenUsualSpellingsThenTheFirstCaseVariant) {
   TTempDir dir;
   dir.Write("Main.DFM", "1");
   dir.Write("main.dfm", "2");
   EXPECT_EQ(dir / "main.dfm", FindFileIgnoringCase(dir / "main.dfm"));
-  EXPECT_EQ(dir / "Main.DFM", FindFileIgnoringCase(dir / "MAIN.dfm"));
-  EXPECT_EQ(dir / "Other.pas", FindFileIgnoringCase(dir / "Other.pas"));
+  EXPECT_EQ(dir / "main.dfm", FindFileIgnoringCase(dir / "MAIN.dfm"));  // the lower-case spelling
+  dir.Write("Other.Pas", "3");
+  dir.Write("OtHer.pAs", "4");
+  EXPECT_EQ(dir / "OtHer.pAs", FindFileIgnoringCase(dir / "OTHER.pas"));  // else the first by name
+  EXPECT_EQ(dir / "Missing.pas", FindFileIgnoringCase(dir / "Missing.pas"));
   EXPECT_EQ(dir / "nofolder/x", FindFileIgnoringCase(dir / "nofolder/x"));
 }
