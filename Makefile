@@ -5,7 +5,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 GENERATOR  ?= Ninja
 
-.PHONY: all deps build test asan-test demo clean
+.PHONY: all deps build test asan-test demo bench clean
 
 all: build
 
@@ -35,5 +35,10 @@ asan-test: deps
 demo: build
 	@scripts/demo.sh $(BUILD)
 
+# Speed against cp -a and Free Pascal, peak memory, nesting; writes
+# bench/results/latest.txt. Uses its own Release build in build-bench.
+bench: deps
+	bench/run.sh build-bench
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-bench

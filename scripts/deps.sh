@@ -15,6 +15,7 @@ libbenchmark-dev
 libxml2-dev
 libcli11-dev
 fp-compiler
+time
 "
 
 missing=""

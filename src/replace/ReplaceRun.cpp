@@ -7,6 +7,7 @@
 // then are originals replaced, each one atomically. A failure before that
 // point leaves every original as it was.
 #include <algorithm>
+#include <unordered_set>
 
 #include "files/FileUtils.h"
 #include "ide/IDEUtils.h"
@@ -86,6 +87,7 @@ bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
   const String root = CombinePath(options_.Directory, u"");
   const int listed = units_.Count();
   bool scanPending = !folderMode;
+  std::unordered_set<String> backedUp;
   for (int i = 0; i < units_.Count(); ++i) {
     WaitIndicator().Progress(i, units_.Count());
     const String file = units_[i];
@@ -130,7 +132,12 @@ bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
       LogLine(Format(u"Failed to back up file: %s", file) + u" (" + copied.Message() + u")");
       return false;
     }
-    undo_list_.SetValue(file, backup);
+    // A file is converted once per run, so its line is nearly always new;
+    // only a name seen before needs the search of SetValue.
+    if (backedUp.insert(LowerCase(file)).second)
+      undo_list_.Add(file + u"=" + backup);
+    else
+      undo_list_.SetValue(file, backup);
   }
   return true;
 }
