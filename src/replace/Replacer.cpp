@@ -1,5 +1,7 @@
 #include "replace/Replacer.h"
 
+#include <algorithm>
+
 #include "files/FileUtils.h"
 #include "replace/FileNames.h"
 
@@ -33,11 +35,23 @@ TComponentReplacer::~TComponentReplacer() = default;
 void TComponentReplacer::AddClassPair(StringView sourceClass, StringView targetClass) {
   const int k = target_classes_.Add(String(targetClass));
   class_map_.Add(String(sourceClass), k);
+  if (!sourceClass.empty()) {
+    min_source_length_ = std::min(min_source_length_, sourceClass.size());
+    max_source_length_ = std::max(max_source_length_, sourceClass.size());
+    const char16_t first = AsciiLower(sourceClass[0]);
+    if (first < 128) source_first_chars_.set(first);
+    else any_source_first_char_ = true;
+  }
 }
 
 const String* TComponentReplacer::FindTargetClass(StringView name) const {
+  // Nearly every identifier of a unit is asked; most differ from every
+  // source class in length or first letter.
+  if (name.size() < min_source_length_ || name.size() > max_source_length_) return nullptr;
+  const char16_t first = AsciiLower(name[0]);
+  if (first < 128 ? !source_first_chars_.test(first) : !any_source_first_char_) return nullptr;
   int index = 0;
-  if (name.empty() || !class_map_.Find(name, index)) return nullptr;
+  if (!class_map_.Find(name, index)) return nullptr;
   const long long k = class_map_.Objects(index);
   MIREL_ASSERT(k >= 0 && k < target_classes_.Count());
   return &target_classes_[static_cast<int>(k)];

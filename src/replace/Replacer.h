@@ -23,6 +23,8 @@
 // many files; the class map is fixed once the profile is set up.
 #pragma once
 
+#include <bitset>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -236,6 +238,12 @@ class TComponentReplacer {
                      size_t& next);
 
   TStringList class_map_;
+  // What the source class names have in common, to turn most identifiers
+  // away before the class map is searched.
+  size_t min_source_length_ = SIZE_MAX;
+  size_t max_source_length_ = 0;
+  std::bitset<128> source_first_chars_;  // folded to lower case
+  bool any_source_first_char_ = false;   // a name that starts above ASCII
   TStringList target_classes_;
   TStringList units_;
   TLogWriter log_;
