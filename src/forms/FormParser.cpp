@@ -68,11 +68,11 @@ constexpr const char16_t* kFormGrammar[] = {
 //    value followed by more dotted names.
 constexpr const char16_t* kFormGrammarAdditions[] = {
     u"<obj_header>-<keyword><*delim><obj_name><empty_delim>:<empty_delim><obj_type>"
-    u"<empty_delim>[<empty_delim><int><empty_delim>]|"
-    u"<keyword><*delim><name>|<keyword><*delim><name><empty_delim>[<empty_delim><int><empty_delim>]",
+    u"<empty_delim>[<int>]|"
+    u"<keyword><*delim><name>|<keyword><*delim><name><empty_delim>[<int>]",
     u"<col_item>-item<*delim>end|"
-    u"item<empty_delim>[<empty_delim><int><empty_delim>]<*delim><item_props>end|"
-    u"item<empty_delim>[<empty_delim><int><empty_delim>]<*delim>end",
+    u"item<empty_delim>[<int>]<*delim><item_props>end|"
+    u"item<empty_delim>[<int>]<*delim>end",
     u"<number_list>-<value>|<value><*delim><number_list>|"
     u"<value><empty_delim>+<empty_delim><string2>|"
     u"<value><empty_delim>+<empty_delim><string2><*delim><number_list>|"
@@ -164,9 +164,13 @@ bool TFormParser::IsWordLiteral(StringView literal) const {
 }
 
 bool TFormParser::IsMemoRule(StringView name) const {
-  // A value is tried once more where it may go on with dotted names; it holds
-  // nothing this class tracks.
-  return name == u"<nested_obj>" || name == u"<value>";
+  // Rules tried again and again at one position by the alternatives around
+  // them (the many spellings of a header, a value that may go on with dotted
+  // names). None holds a nonterminal this class tracks, and the tracking of
+  // the rule itself runs on every call, remembered or not.
+  return name == u"<nested_obj>" || name == u"<value>" || name == u"<keyword>" ||
+         name == u"<obj_name>" || name == u"<obj_type>" || name == u"<full_prop_name>" ||
+         name == u"<string>";
 }
 
 TFormParser::Tracked TFormParser::TrackedKind(int ruleIndex) const {

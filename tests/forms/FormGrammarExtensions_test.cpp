@@ -53,8 +53,8 @@ TEST_F(FormGrammarExtensions, ChildOrderIndexIsKeptAfterTheNewClassName) {
                     u"TKyTable", 1));
   EXPECT_EQ(Crlf(u"inherited Panel1: TPanel [0]\nend\n"),
             Rewrite(parser_, u"inherited Panel1: TPanel [0]\nend\n", u"", 0));
-  EXPECT_EQ(Crlf(u"object T: TKyTable [ 12 ]\nend\n"),
-            Rewrite(parser_, u"object T :TTable[ 12 ]\nend\n", u"TKyTable", 0));
+  EXPECT_EQ(Crlf(u"object T: TKyTable [-12]\nend\n"),
+            Rewrite(parser_, u"object T :TTable[-12]\nend\n", u"TKyTable", 0));
   // A nested object's index stays in its text; it is not the parent's.
   EXPECT_EQ(Crlf(u"object F: TForm\n  inherited P: TPanel [1]\n  end\nend\n"),
             Rewrite(parser_, u"object F: TForm\n  inherited P: TPanel [1]\n  end\nend\n", u"", 0));
