@@ -126,8 +126,11 @@ void TComponentReplacer::ProcessForm(TFormFile form, const String& outputFile) {
               --depth;  // its "end" has been consumed with it
             } else {
               // Not parsed: only the class name changes, and that is not
-              // counted as a converted object.
+              // counted as a converted object. Its old properties may not
+              // load under the new class, so the log says which it was.
               out += *target;
+              LogLine(u"Object " + String(obj.ObjName) + u": " + String(lexem) +
+                      u" could not be converted; only its class name was replaced");
             }
             continue;
           }
