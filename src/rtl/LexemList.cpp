@@ -8,6 +8,19 @@ void TLexemList::Add(StringView text, int code) {
   items_.push_back({String(text), code});
   maxLength_ = std::max(maxLength_, text.size());
   sorted_ = items_.size() <= 1;
+  if (!text.empty()) {
+    const char16_t first = AsciiLower(text[0]);
+    if (first < 128)
+      firsts_.set(first);
+    else
+      anyFirst_ = true;
+    // One-character entries (the symbols) answer from a table; the first
+    // entry added for a character keeps it, as in the sorted search.
+    if (text.size() == 1 && first < 128 && !singles_.test(first)) {
+      singles_.set(first);
+      singleCodes_[first] = code;
+    }
+  }
 }
 
 void TLexemList::Sort() {
@@ -18,6 +31,16 @@ void TLexemList::Sort() {
 
 bool TLexemList::Find(StringView text, int& code) const {
   if (text.size() > maxLength_) return false;
+  // Most words a lexer asks about start with a letter no entry starts with.
+  if (!text.empty()) {
+    const char16_t first = AsciiLower(text[0]);
+    if (first < 128 ? !firsts_.test(first) : !anyFirst_) return false;
+    if (text.size() == 1 && first < 128) {
+      if (!singles_.test(first)) return false;
+      code = singleCodes_[first];
+      return true;
+    }
+  }
   if (!sorted_) {
     for (const Item& item : items_) {
       if (SameText(item.text, text)) {

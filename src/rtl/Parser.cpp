@@ -117,7 +117,9 @@ bool TParser::ToRightQuote(char16_t quote) {
 }
 
 bool TParser::StartsWithAt(StringView marker, size_t pos) const {
-  return !marker.empty() && StringView(text_).substr(pos, marker.size()) == marker;
+  // Asked twice for every lexem: the first character settles nearly all.
+  return !marker.empty() && pos < text_.size() && text_[pos] == marker[0] &&
+         StringView(text_).substr(pos, marker.size()) == marker;
 }
 
 size_t TParser::SkipBlockComment(size_t pos, StringView begin, StringView end) const {
