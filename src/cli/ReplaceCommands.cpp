@@ -105,7 +105,8 @@ String ChooseUnits(const std::vector<std::string>& wanted) {
     }
     if (found == nullptr) {
       String known;
-      for (const String& m : modules) known += (known.empty() ? u"" : u", ") + ChangeFileExt(ExtractFileName(m), u"");
+      for (const String& m : modules)
+        known += (known.empty() ? u"" : u", ") + ChangeFileExt(ExtractFileName(m), u"");
       throw TCliError(u"the project has no unit " + name + u" (its units: " + known + u")",
                       exitBadInput);
     }
@@ -190,8 +191,8 @@ int Replace(const TReplaceArgs& a) {
   std::cout << "Replace procedure was performed sucessfully.\n"
             << replacer.ChangedCount() << " file(s) changed.\n";
   if (options.MakeBackup && replacer.ChangedCount() > 0)
-    std::cout << "Backups: " << ToUtf8(options.BackupDir) << "\nUndo file: "
-              << ToUtf8(CombinePath(options.BackupDir, kUndoFileName)) << '\n';
+    std::cout << "Backups: " << ToUtf8(options.BackupDir)
+              << "\nUndo file: " << ToUtf8(CombinePath(options.BackupDir, kUndoFileName)) << '\n';
   if (options.WriteLog && !options.ViewLog)
     std::cout << "Log: " << ToUtf8(CombinePath(base, u"Wiz_Log.txt")) << '\n';
   return exitOk;
@@ -222,30 +223,35 @@ void AddReplaceCommands(CLI::App& app, TCommandAction& action) {
   auto a = std::make_shared<TReplaceArgs>();
   CLI::App* replace = app.add_subcommand(
       "replace", "Migrate a whole project or folder in place, with backups and an undo file");
-  replace->add_option("--profile", a->profile,
-                      "bde: BDE and InfoPower components, unit DBTables (default); ado: ADO "
-                      "components, unit ADODB")
+  replace
+      ->add_option("--profile", a->profile,
+                   "bde: BDE and InfoPower components, unit DBTables (default); ado: ADO "
+                   "components, unit ADODB")
       ->check(CLI::IsMember({"bde", "ado"}))
       ->type_name("bde|ado");
   CLI::Option* project =
       replace->add_option("--project", a->project, "The project: its .dpr or .dproj file")
           ->type_name("FILE");
-  replace->add_option("--unit", a->units,
-                      "With --project: convert only this unit (its name, or its file name); "
-                      "repeat for more. Default: every unit of the project")
+  replace
+      ->add_option("--unit", a->units,
+                   "With --project: convert only this unit (its name, or its file name); "
+                   "repeat for more. Default: every unit of the project")
       ->type_name("NAME")
       ->needs(project);
-  CLI::Option* folder = replace->add_option(
-      "--folder", a->folder, "A folder: every .pas and .dpr file in it, and their forms")
-      ->type_name("DIR");
+  CLI::Option* folder =
+      replace
+          ->add_option("--folder", a->folder,
+                       "A folder: every .pas and .dpr file in it, and their forms")
+          ->type_name("DIR");
   replace->add_flag("--subdirs", a->subdirs, "With --folder: also the folders below it")
       ->needs(folder);
   project->excludes(folder);
   CLI::Option* backup =
-      replace->add_option("--backup-dir", a->backupDir,
-                          "Where the originals of changed files are copied, with the undo file "
-                          "RExpert.reu; a relative folder lies under the project's or target "
-                          "folder. Default: RBackup there")
+      replace
+          ->add_option("--backup-dir", a->backupDir,
+                       "Where the originals of changed files are copied, with the undo file "
+                       "RExpert.reu; a relative folder lies under the project's or target "
+                       "folder. Default: RBackup there")
           ->type_name("DIR");
   replace->add_flag("--no-backup", a->noBackup, "Make no backups and no undo file")
       ->excludes(backup);

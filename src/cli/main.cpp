@@ -7,7 +7,7 @@ namespace mirel::cli {
 void AddFormCommands(CLI::App& app, TCommandAction& action);
 void AddConvertCommands(CLI::App& app, TCommandAction& action);
 void AddReplaceCommands(CLI::App& app, TCommandAction& action);
-}
+}  // namespace mirel::cli
 
 namespace {
 

@@ -160,7 +160,8 @@ String FindFileIgnoringCase(StringView path, TFileSystem& fs) {
   const String exact(path);
   if (path.empty() || fs.Exists(exact)) return exact;
   const size_t slash = path.rfind(u'/');
-  const String folder = slash == StringView::npos ? String(u".") : String(path.substr(0, slash + 1));
+  const String folder =
+      slash == StringView::npos ? String(u".") : String(path.substr(0, slash + 1));
   const StringView name = slash == StringView::npos ? path : path.substr(slash + 1);
   if (name.empty()) return exact;
   // The usual spellings first ("Main.DFM" written, "Main.dfm" on disk): one
@@ -169,8 +170,9 @@ String FindFileIgnoringCase(StringView path, TFileSystem& fs) {
   const size_t dot = name.rfind(u'.');
   if (dot != StringView::npos) {
     const String stem(name.substr(0, dot));
-    for (const String& guess : {stem + LowerCase(name.substr(dot)), stem + UpperCase(name.substr(dot)),
-                                LowerCase(name), UpperCase(name)})
+    for (const String& guess :
+         {stem + LowerCase(name.substr(dot)), stem + UpperCase(name.substr(dot)), LowerCase(name),
+          UpperCase(name)})
       if (guess != name && fs.Exists(prefix + guess)) return prefix + guess;
   }
   std::vector<TFolderEntry> entries;

@@ -13,7 +13,8 @@ constexpr const char16_t* kFormGrammar[] = {
     u"<obj_header>-<keyword><*delim><obj_name><empty_delim>:<empty_delim><obj_type>",
     u"<obj_name>-<name>",
     u"<obj_type>-<name>",
-    u"<object>-<obj_header><*delim><properties>end<empty_delim>|<obj_header><*delim>end<empty_delim>",
+    u"<object>-<obj_header><*delim><properties>end<empty_delim>|<obj_header><*delim>end<empty_"
+    u"delim>",
     u"<keyword>-object|inherited|inline",
     u"<name>-<*char><char_or_digit_l>",
     u"<char_or_digit_l>-<*chars_or_digits>|",
@@ -87,7 +88,9 @@ constexpr const char16_t* kFormGrammarAdditions[] = {
     u"<sign><*digits>d",
 };
 
-bool IsDelim(char16_t c) { return c == u'\t' || c == u'\n' || c == u'\r' || c == u' '; }
+bool IsDelim(char16_t c) {
+  return c == u'\t' || c == u'\n' || c == u'\r' || c == u' ';
+}
 
 StringView Span(StringView text, int from, int to) {  // 1-based, [from, to)
   return text.substr(static_cast<size_t>(from - 1), static_cast<size_t>(to - from));
@@ -150,7 +153,9 @@ TCharClass TFormParser::GetCharClass(StringView name) {
   return cls;
 }
 
-bool TFormParser::IsNameChar(char16_t c) const { return c >= 0x80 || TLL1Parser::IsNameChar(c); }
+bool TFormParser::IsNameChar(char16_t c) const {
+  return c >= 0x80 || TLL1Parser::IsNameChar(c);
+}
 
 bool TFormParser::IsWordEnd(size_t pos) const {
   if (!TLL1Parser::IsWordEnd(pos)) return false;
@@ -183,9 +188,12 @@ void TFormParser::BeforeParse() {
   if (tracked_.empty()) {
     tracked_.assign(RuleNames().size(), Tracked::None);
     const std::pair<const char16_t*, Tracked> names[] = {
-        {u"<obj_name>", Tracked::ObjName},        {u"<obj_type>", Tracked::ObjType},
-        {u"<full_prop_name>", Tracked::FullPropName}, {u"<prop_value>", Tracked::PropValue},
-        {u"<keyword>", Tracked::Keyword},         {u"<nested_obj>", Tracked::NestedObj},
+        {u"<obj_name>", Tracked::ObjName},
+        {u"<obj_type>", Tracked::ObjType},
+        {u"<full_prop_name>", Tracked::FullPropName},
+        {u"<prop_value>", Tracked::PropValue},
+        {u"<keyword>", Tracked::Keyword},
+        {u"<nested_obj>", Tracked::NestedObj},
         {u"<obj_header>", Tracked::Header},
     };
     for (const auto& [name, kind] : names) {
@@ -343,8 +351,8 @@ void TFormParser::ConvertProperty(StringView name, StringView value) {
     if (!value.empty()) AddProperty(u"MasterSource", value);
     return;
   }
-  if (name == u"ParamData" && (type == u"TQuery" || type == u"TStoredProc" ||
-                               type == u"TwwQuery" || type == u"TwwStoredProc")) {
+  if (name == u"ParamData" && (type == u"TQuery" || type == u"TStoredProc" || type == u"TwwQuery" ||
+                               type == u"TwwStoredProc")) {
     if (!value.empty()) AddProperty(u"ParamData", value);
     return;
   }

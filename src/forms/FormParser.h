@@ -62,16 +62,17 @@ class TFormParseState : public TParseState {
   /// NestedStart are left alone.
   void Clear();
 
-  int PropCount = 0;     ///< entries of the owner's Properties that belong to this state
-  int TokenStart = 0;    ///< where the tracked nonterminal being matched began; 0: none
-  StringView ObjType;    ///< class name of the parsed object, as written
-  StringView PropName;   ///< property whose value is being matched; empty between properties
-  StringView Keyword;    ///< object, inherited or inline, as written
-  StringView ObjName;    ///< component name, as written
-  StringView ChildPos;   ///< child-order index after the class name ("[3]"), as written; may be empty
-  int NestDepth = 0;     ///< nested objects the parse is inside; 0 for the object itself
-  int NestedCount = 0;   ///< entries of the owner's NestedObjects that belong to this state
-  int NestedStart = 0;   ///< where the current outermost nested object's text begins; 0: none
+  int PropCount = 0;    ///< entries of the owner's Properties that belong to this state
+  int TokenStart = 0;   ///< where the tracked nonterminal being matched began; 0: none
+  StringView ObjType;   ///< class name of the parsed object, as written
+  StringView PropName;  ///< property whose value is being matched; empty between properties
+  StringView Keyword;   ///< object, inherited or inline, as written
+  StringView ObjName;   ///< component name, as written
+  StringView
+      ChildPos;       ///< child-order index after the class name ("[3]"), as written; may be empty
+  int NestDepth = 0;  ///< nested objects the parse is inside; 0 for the object itself
+  int NestedCount = 0;  ///< entries of the owner's NestedObjects that belong to this state
+  int NestedStart = 0;  ///< where the current outermost nested object's text begins; 0: none
 };
 
 /// One recorded property: the name to write and its value lines.
@@ -134,9 +135,7 @@ class TFormParser : public TLL1Parser {
   virtual void ConvertProperty(StringView name, StringView value);
 
   TFormParseState& FormState() { return static_cast<TFormParseState&>(State()); }
-  const TFormParseState& FormState() const {
-    return static_cast<const TFormParseState&>(State());
-  }
+  const TFormParseState& FormState() const { return static_cast<const TFormParseState&>(State()); }
   const std::vector<TRecordedProperty>& Properties() const { return properties_; }
   /// Views into the text of the last parse.
   const std::vector<StringView>& NestedObjects() const { return nested_objects_; }
@@ -170,7 +169,16 @@ class TFormParser : public TLL1Parser {
 
  private:
   friend class TFormParseState;
-  enum class Tracked { None, ObjName, ObjType, FullPropName, PropValue, Keyword, NestedObj, Header };
+  enum class Tracked {
+    None,
+    ObjName,
+    ObjType,
+    FullPropName,
+    PropValue,
+    Keyword,
+    NestedObj,
+    Header
+  };
   Tracked TrackedKind(int ruleIndex) const;
 
   String target_class_;

@@ -39,7 +39,8 @@ void TKyFormParser::ConvertProperty(StringView name, StringView value) {
   }
 
   if (name == u"TransIsolation" && type == u"TDatabase") {
-    if (const char16_t* level = Mapped(kTransIsolation, value)) AddProperty(u"IsolationLevel", level);
+    if (const char16_t* level = Mapped(kTransIsolation, value))
+      AddProperty(u"IsolationLevel", level);
     return;
   }
   if (type == u"TADOConnection") {

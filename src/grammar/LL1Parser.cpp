@@ -9,10 +9,12 @@ namespace mirel {
 namespace {
 
 constexpr char16_t kMarker[] = u"<__Spec>";
-constexpr size_t kStackReserve = 256 * 1024;        // kept free below the deepest frame
+constexpr size_t kStackReserve = 256 * 1024;       // kept free below the deepest frame
 constexpr size_t kDefaultStackBudget = 64u << 20;  // upper bound on any thread
 
-String InvalidFormat() { return u"Cannot add rule. Invalid rule format."; }
+String InvalidFormat() {
+  return u"Cannot add rule. Invalid rule format.";
+}
 
 /// If a reference starts at text[i], returns its length (brackets included),
 /// else 0. A '<' opens a reference only when another character follows that
@@ -54,7 +56,9 @@ const char* StackLowEnd() {
   return low;
 }
 
-char16_t CollationKey(char16_t c) { return AsciiUpper(c); }
+char16_t CollationKey(char16_t c) {
+  return AsciiUpper(c);
+}
 
 /// The ordering of alternatives within one kind: descending, letters compared
 /// as capitals, a proper prefix counting as the smaller text.
@@ -183,9 +187,9 @@ void TLL1Parser::AddRule(StringView ruleText) {
     alternatives.push_back(std::move(current));
   }
 
-  auto it = std::lower_bound(rules_.begin(), rules_.end(), name, [](const Rule& r, const String& n) {
-    return CompareText(r.Name, n) < 0;
-  });
+  auto it =
+      std::lower_bound(rules_.begin(), rules_.end(), name,
+                       [](const Rule& r, const String& n) { return CompareText(r.Name, n) < 0; });
   if (it == rules_.end() || CompareText(it->Name, name) != 0)
     it = rules_.insert(it, Rule{name, {}, {}, {}});
   for (auto& a : alternatives) it->Alternatives.push_back(std::move(a));
@@ -401,9 +405,8 @@ TCharClass TLL1Parser::GetCharClass(StringView name) {
   if (name == u"<*digits>") return MakeClass(false, digit);
   if (name == u"<*symbols>") return MakeClass(false, symbol);
   if (name == u"<*hexs>")
-    return MakeClass(false, [&](int c) {
-      return digit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-    });
+    return MakeClass(
+        false, [&](int c) { return digit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); });
   RaiseAssertion(("known character class " + ToUtf8(name)).c_str(), __FILE__, __LINE__);
 }
 
@@ -413,9 +416,7 @@ bool TLL1Parser::MatchCharClass(TClassRef& ref) {
     ref.Resolved = true;
   }
   const TCharClass& cls = ref.Class;
-  const auto member = [&cls](char16_t c) {
-    return c < 256 ? cls.Chars.test(c) : cls.Wide;
-  };
+  const auto member = [&cls](char16_t c) { return c < 256 ? cls.Chars.test(c) : cls.Wide; };
   const size_t start = static_cast<size_t>(state_->Position - 1);
   size_t p = start;
   if (cls.Single) {

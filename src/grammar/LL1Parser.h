@@ -257,7 +257,7 @@ class TLL1Parser {
   long long call_count_ = 0;
   bool memo_enabled_ = true;
   bool lookahead_ = true;
-  std::vector<bool> memo_rule_;  // by rule index
+  std::vector<bool> memo_rule_;             // by rule index
   std::unordered_map<uint64_t, int> memo_;  // (rule, position) -> end position, or 0: failed
 };
 

@@ -120,7 +120,8 @@ bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
     if (folderMode) {
       const String backupFolder = CombinePath(options_.BackupDir, subFolder);
       if (!ForceFolders(backupFolder, *fs_)) throw EFCreateError(u"Failed to create directory.");
-      backup = BackupFileName(CombinePath(options_.BackupDir, relative.empty() ? ExtractFileName(file) : relative));
+      backup = BackupFileName(
+          CombinePath(options_.BackupDir, relative.empty() ? ExtractFileName(file) : relative));
     } else {
       backup = CombinePath(options_.BackupDir, ExtractFileName(BackupFileName(file)));
     }

@@ -39,8 +39,10 @@ void TComponentReplacer::AddClassPair(StringView sourceClass, StringView targetC
     min_source_length_ = std::min(min_source_length_, sourceClass.size());
     max_source_length_ = std::max(max_source_length_, sourceClass.size());
     const char16_t first = AsciiLower(sourceClass[0]);
-    if (first < 128) source_first_chars_.set(first);
-    else any_source_first_char_ = true;
+    if (first < 128)
+      source_first_chars_.set(first);
+    else
+      any_source_first_char_ = true;
   }
 }
 

@@ -54,6 +54,8 @@ const TClassInfo* GetClass(StringView name) {
   return it == Registry().end() ? nullptr : it->second;
 }
 
-bool GetPropInfo(const TClassInfo& cls, StringView property) { return cls.HasPublished(property); }
+bool GetPropInfo(const TClassInfo& cls, StringView property) {
+  return cls.HasPublished(property);
+}
 
 }  // namespace mirel

@@ -7,8 +7,12 @@ TWaitIndicator* g_wait = nullptr;
 TShellOpener* g_opener = nullptr;
 }  // namespace
 
-void SetWaitIndicator(TWaitIndicator* indicator) { g_wait = indicator; }
-void SetShellOpener(TShellOpener* opener) { g_opener = opener; }
+void SetWaitIndicator(TWaitIndicator* indicator) {
+  g_wait = indicator;
+}
+void SetShellOpener(TShellOpener* opener) {
+  g_opener = opener;
+}
 
 TWaitIndicator& WaitIndicator() {
   static TWaitIndicator none;
@@ -20,7 +24,11 @@ TShellOpener& ShellOpener() {
   return g_opener ? *g_opener : none;
 }
 
-void StartWait() { WaitIndicator().Start(); }
-void StopWait() { WaitIndicator().Stop(); }
+void StartWait() {
+  WaitIndicator().Start();
+}
+void StopWait() {
+  WaitIndicator().Stop();
+}
 
 }  // namespace mirel

@@ -12,22 +12,55 @@ const TClassInfo& Component() {
 }
 
 const TClassInfo& DataSet() {
-  static const TClassInfo cls(
-      u"TKyDataSet",
-      {
-          u"Connection", u"Active", u"AutoCalcFields", u"CachedUpdates", u"Filter",
-          u"Filtered", u"FilterOptions", u"MasterSource", u"MasterFields", u"DetailFields",
-          u"Options", u"ReadOnly", u"UniDirectional", u"UpdateObject", u"FetchRows",
-          u"KeyFields", u"RefreshOptions", u"Params",
-          // the events of every data set
-          u"BeforeOpen", u"AfterOpen", u"BeforeClose", u"AfterClose", u"BeforeInsert",
-          u"AfterInsert", u"BeforeEdit", u"AfterEdit", u"BeforePost", u"AfterPost",
-          u"BeforeCancel", u"AfterCancel", u"BeforeDelete", u"AfterDelete", u"BeforeScroll",
-          u"AfterScroll", u"BeforeRefresh", u"AfterRefresh", u"OnCalcFields", u"OnDeleteError",
-          u"OnEditError", u"OnFilterRecord", u"OnNewRecord", u"OnPostError", u"OnUpdateError",
-          u"OnUpdateRecord",
-      },
-      &Component());
+  static const TClassInfo cls(u"TKyDataSet",
+                              {
+                                  u"Connection",
+                                  u"Active",
+                                  u"AutoCalcFields",
+                                  u"CachedUpdates",
+                                  u"Filter",
+                                  u"Filtered",
+                                  u"FilterOptions",
+                                  u"MasterSource",
+                                  u"MasterFields",
+                                  u"DetailFields",
+                                  u"Options",
+                                  u"ReadOnly",
+                                  u"UniDirectional",
+                                  u"UpdateObject",
+                                  u"FetchRows",
+                                  u"KeyFields",
+                                  u"RefreshOptions",
+                                  u"Params",
+                                  // the events of every data set
+                                  u"BeforeOpen",
+                                  u"AfterOpen",
+                                  u"BeforeClose",
+                                  u"AfterClose",
+                                  u"BeforeInsert",
+                                  u"AfterInsert",
+                                  u"BeforeEdit",
+                                  u"AfterEdit",
+                                  u"BeforePost",
+                                  u"AfterPost",
+                                  u"BeforeCancel",
+                                  u"AfterCancel",
+                                  u"BeforeDelete",
+                                  u"AfterDelete",
+                                  u"BeforeScroll",
+                                  u"AfterScroll",
+                                  u"BeforeRefresh",
+                                  u"AfterRefresh",
+                                  u"OnCalcFields",
+                                  u"OnDeleteError",
+                                  u"OnEditError",
+                                  u"OnFilterRecord",
+                                  u"OnNewRecord",
+                                  u"OnPostError",
+                                  u"OnUpdateError",
+                                  u"OnUpdateRecord",
+                              },
+                              &Component());
   return cls;
 }
 
@@ -37,11 +70,11 @@ const TClassInfo& TKyConnectionClass() {
   static const TClassInfo cls(
       u"TKyConnection",
       {
-          u"Database", u"Server", u"Username", u"Password", u"ConnectString", u"IsolationLevel",
-          u"LoginPrompt", u"Connected", u"Options", u"Pooling", u"PoolingOptions",
-          u"ConnectDialog", u"AutoCommit",
-          u"AfterConnect", u"BeforeConnect", u"AfterDisconnect", u"BeforeDisconnect",
-          u"OnConnectionLost", u"OnError", u"OnLogin",
+          u"Database",         u"Server",           u"Username",       u"Password",
+          u"ConnectString",    u"IsolationLevel",   u"LoginPrompt",    u"Connected",
+          u"Options",          u"Pooling",          u"PoolingOptions", u"ConnectDialog",
+          u"AutoCommit",       u"AfterConnect",     u"BeforeConnect",  u"AfterDisconnect",
+          u"BeforeDisconnect", u"OnConnectionLost", u"OnError",        u"OnLogin",
       },
       &Component());
   return cls;
@@ -49,8 +82,7 @@ const TClassInfo& TKyConnectionClass() {
 
 const TClassInfo& TKyQueryClass() {
   static const TClassInfo cls(
-      u"TKyQuery",
-      {u"SQL", u"SQLInsert", u"SQLUpdate", u"SQLDelete", u"SQLRefresh", u"SQLLock"},
+      u"TKyQuery", {u"SQL", u"SQLInsert", u"SQLUpdate", u"SQLDelete", u"SQLRefresh", u"SQLLock"},
       &DataSet());
   return cls;
 }
@@ -68,8 +100,8 @@ const TClassInfo& TKyStoredProcClass() {
 
 const TClassInfo& TKyUpdateSQLClass() {
   static const TClassInfo cls(u"TKyUpdateSQL",
-                              {u"DataSet", u"InsertSQL", u"ModifySQL", u"DeleteSQL",
-                               u"RefreshSQL", u"LockSQL", u"FetchRowSQL"},
+                              {u"DataSet", u"InsertSQL", u"ModifySQL", u"DeleteSQL", u"RefreshSQL",
+                               u"LockSQL", u"FetchRowSQL"},
                               &Component());
   return cls;
 }

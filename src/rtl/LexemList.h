@@ -45,8 +45,8 @@ class TLexemList {
   std::vector<Item> items_;
   size_t maxLength_ = 0;
   bool sorted_ = true;
-  std::bitset<128> firsts_;  // first characters of the entries, folded to lower case
-  bool anyFirst_ = false;    // an entry starts above ASCII
+  std::bitset<128> firsts_;   // first characters of the entries, folded to lower case
+  bool anyFirst_ = false;     // an entry starts above ASCII
   std::bitset<128> singles_;  // one-character entries, folded to lower case
   std::array<int, 128> singleCodes_{};
 };

@@ -128,9 +128,8 @@ void TStringList::SetCaseSensitive(bool cs) {
 }
 
 void TStringList::Sort() {
-  std::stable_sort(items_.begin(), items_.end(), [this](const Item& a, const Item& b) {
-    return Compare(a.text, b.text) < 0;
-  });
+  std::stable_sort(items_.begin(), items_.end(),
+                   [this](const Item& a, const Item& b) { return Compare(a.text, b.text) < 0; });
 }
 
 String TStringList::Text() const {

@@ -39,8 +39,7 @@ bool StartsText(StringView prefix, StringView s) {
 }
 
 bool EndsText(StringView suffix, StringView s) {
-  return s.size() >= suffix.size() &&
-         CompareText(s.substr(s.size() - suffix.size()), suffix) == 0;
+  return s.size() >= suffix.size() && CompareText(s.substr(s.size() - suffix.size()), suffix) == 0;
 }
 
 String Trim(StringView s) {
@@ -57,9 +56,13 @@ String IntToStr(long long v) {
 
 // One UTF-8 codec for files and the OS boundary alike, so that every byte
 // string survives both.
-std::string ToUtf8(StringView s) { return TEncoding::UTF8().GetBytes(s); }
+std::string ToUtf8(StringView s) {
+  return TEncoding::UTF8().GetBytes(s);
+}
 
-String FromUtf8(std::string_view s) { return TEncoding::UTF8().GetString(s); }
+String FromUtf8(std::string_view s) {
+  return TEncoding::UTF8().GetString(s);
+}
 
 Exception::Exception(const String& message)
     : std::runtime_error(ToUtf8(message)), message_(message) {}

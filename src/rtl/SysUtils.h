@@ -32,7 +32,9 @@ String UpperCase(StringView s);
 int CompareText(StringView a, StringView b);
 /// Case-sensitive comparison by code unit; <0, 0, >0.
 int CompareStr(StringView a, StringView b);
-inline bool SameText(StringView a, StringView b) { return CompareText(a, b) == 0; }
+inline bool SameText(StringView a, StringView b) {
+  return CompareText(a, b) == 0;
+}
 bool StartsText(StringView prefix, StringView s);
 bool EndsText(StringView suffix, StringView s);
 
@@ -48,7 +50,9 @@ std::string ToUtf8(StringView s);
 String FromUtf8(std::string_view s);
 
 /// Widens an ASCII/UTF-8 literal; for messages and tests.
-inline String U(std::string_view utf8) { return FromUtf8(utf8); }
+inline String U(std::string_view utf8) {
+  return FromUtf8(utf8);
+}
 
 /// Root of the system's exceptions. The message is kept in UTF-16; `what()`
 /// gives it in UTF-8 for printing.

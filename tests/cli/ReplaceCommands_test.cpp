@@ -73,7 +73,8 @@ TEST_F(ReplaceCommands, ProjectReplaceThenRestore) {
   ASSERT_EQ(0, r.code) << r.err;
   EXPECT_NE(std::string::npos, r.out.find("Replace procedure was performed sucessfully.\n"));
   EXPECT_NE(std::string::npos, r.out.find("4 file(s) changed."));  // two units and their forms
-  EXPECT_NE(std::string::npos, r.out.find("Undo file: " + dir_.Utf8("OrderDesk/RBackup/RExpert.reu")));
+  EXPECT_NE(std::string::npos,
+            r.out.find("Undo file: " + dir_.Utf8("OrderDesk/RBackup/RExpert.reu")));
   EXPECT_NE(ReadExample("bde/Main.pas"), dir_.Read("OrderDesk/Main.pas"));
   EXPECT_EQ(ReadExample("bde/Customers.pas"), dir_.Read("OrderDesk/Customers.pas"));
   EXPECT_TRUE(dir_.Exists("OrderDesk/Wiz_Log.txt"));

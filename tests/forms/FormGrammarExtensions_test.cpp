@@ -13,8 +13,6 @@ using mirel::test::Joined;
 
 namespace {
 
-
-
 // Parses the object at the first keyword; "FAIL" or the written object.
 String Rewrite(TFormParser& p, StringView lfText, StringView target, int depth) {
   const String text = Crlf(lfText);
@@ -92,11 +90,21 @@ TEST_F(FormGrammarExtensions, TypedNumbersInValuesListsAndCollectionItems) {
     bool accepted;
   };
   const Row rows[] = {
-      {u"0c", true},          {u"1.5s", true},       {u"45000.5d", true},   {u"45000d", true},
-      {u"-1.5e+3s", true},    {u"+2c", true},        {u"1E5d", true},       {u"12.0000C", true},
-      {u"(1.5s 2c -3d 4)", true}, {u"<\n    item\n      V = -0.25c\n    end>", true},
-      {u"1.5x", false},       {u"1.5sx", false},     {u"c1", true /* a name */},
-      {u"1.5 s", false},      {u"(1.5q)", false},
+      {u"0c", true},
+      {u"1.5s", true},
+      {u"45000.5d", true},
+      {u"45000d", true},
+      {u"-1.5e+3s", true},
+      {u"+2c", true},
+      {u"1E5d", true},
+      {u"12.0000C", true},
+      {u"(1.5s 2c -3d 4)", true},
+      {u"<\n    item\n      V = -0.25c\n    end>", true},
+      {u"1.5x", false},
+      {u"1.5sx", false},
+      {u"c1", true /* a name */},
+      {u"1.5 s", false},
+      {u"(1.5q)", false},
   };
   for (const Row& r : rows) {
     const String text = u"object O: TX\n  P = " + String(r.value) + u"\nend\n";

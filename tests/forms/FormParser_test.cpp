@@ -34,7 +34,6 @@ int ParseObject(TFormParser& p, StringView text, StringView target = u"") {
   return p.Parse(text, u"<object>", pos) ? pos : 0;
 }
 
-
 }  // namespace
 
 TEST(FormGrammar, PreparedAlternativeOrders) {
@@ -49,13 +48,12 @@ TEST(FormGrammar, PreparedAlternativeOrders) {
                   u"<full_prop_name><*delim>=<prop_value><*delim>",
                   u"<full_prop_name><*delim>=<*delim><prop_value><*delim>"}),
             p.Alternatives(u"<prop>"));
-  EXPECT_EQ((Alts{u"<prop><properties>", u"<prop>", u"<nested_obj><properties>",
-                  u"<nested_obj>"}),
+  EXPECT_EQ((Alts{u"<prop><properties>", u"<prop>", u"<nested_obj><properties>", u"<nested_obj>"}),
             p.Alternatives(u"<properties>"));
-  EXPECT_EQ((Alts{u"<strings>", u"<string>", u"<string2>", u"<set>", u"<numeric_date>",
-                  u"<numbers>", u"<number>", u"<name>.<name>", u"<const>", u"<collection>",
-                  u"<binary>"}),
-            p.Alternatives(u"<value>"));
+  EXPECT_EQ(
+      (Alts{u"<strings>", u"<string>", u"<string2>", u"<set>", u"<numeric_date>", u"<numbers>",
+            u"<number>", u"<name>.<name>", u"<const>", u"<collection>", u"<binary>"}),
+      p.Alternatives(u"<value>"));
   EXPECT_EQ((Alts{u"object", u"inline", u"inherited"}), p.Alternatives(u"<keyword>"));
   EXPECT_EQ((Alts{u"-", u"+"}), p.Alternatives(u"<sign>"));
   EXPECT_EQ(40u, p.RuleNames().size());
@@ -170,8 +168,7 @@ TEST(FormParserTracking, ValueTextsAreHandedOverExactlyAsWritten) {
       u"end\n");
   ASSERT_NE(0, ParseObject(p, text));
   const std::vector<std::pair<String, String>> expected = {
-      {u"ConnectionString",
-       u" \r\n    'Data Source=s;Integrated Secur' +\r\n    'ity=SSPI'"},
+      {u"ConnectionString", u" \r\n    'Data Source=s;Integrated Secur' +\r\n    'ity=SSPI'"},
       {u"Params.Strings", u"(\r\n    'USER NAME=sa')"},
       {u"Options", u"[loOne, loTwo]"},
       {u"When", u"45000d"},
@@ -208,20 +205,21 @@ TEST(FormParserTracking, AFailedParseRecordsNothing) {
 TEST(FormParserText, CharactersAbove255PassInQuotesAndNamesOnly) {
   TFormParser p;
   const String cyrillic = u"\u0412\u044b\u0431\u043e\u0440\u043a\u0430";  // "Выборка"
-  const String quoted = u"object Q: TQuery\n  SQL.Strings = (\n    'select ''" + cyrillic +
-                        u"'' from t')\nend\n";
+  const String quoted =
+      u"object Q: TQuery\n  SQL.Strings = (\n    'select ''" + cyrillic + u"'' from t')\nend\n";
   ASSERT_NE(0, ParseObject(p, quoted, u"TKyQuery"));
   EXPECT_EQ(u"    'select ''" + cyrillic + u"'' from t')", p.Properties()[0].Values[1]);
 
   // Unicode identifiers: a component, a property and an identifier value.
-  const String names = u"object btnL\u00f6schen: TButton\n  " + cyrillic + u" = " + cyrillic +
-                       u"\n  Tag = 1\nend\n";
+  const String names =
+      u"object btnL\u00f6schen: TButton\n  " + cyrillic + u" = " + cyrillic + u"\n  Tag = 1\nend\n";
   ASSERT_NE(0, ParseObject(p, names));
   EXPECT_EQ(u"btnL\u00f6schen", String(p.FormState().ObjName));
   EXPECT_EQ(cyrillic, p.Properties()[0].Name);
 
-  for (const String& bad : std::vector<String>{u"1" + cyrillic, u"{0A" + cyrillic + u"}", u"[a, 1" + cyrillic + u"]",
-                            u"(1 2\u0412)", u"'a'\u00e9"}) {
+  for (const String& bad :
+       std::vector<String>{u"1" + cyrillic, u"{0A" + cyrillic + u"}", u"[a, 1" + cyrillic + u"]",
+                           u"(1 2\u0412)", u"'a'\u00e9"}) {
     EXPECT_EQ(0, ParseObject(p, u"object Q: TQuery\n  Tag = " + bad + u"\nend\n")) << ToUtf8(bad);
   }
   EXPECT_EQ(0, ParseObject(p, String(u"object Q: TQuery\n  S = 'a") + u'\0' + u"b'\nend\n"));
@@ -318,7 +316,8 @@ TEST(FormParserLimits, MemoAndLookaheadChangeNoResult) {
       u"inherited Q: TQuery [2]\n  Tag = 1\nend\n",
       u"object Q: TQuery\n  EndField = 1\n  object E: TField\n    EndX = <\n      item\n"
       u"        EndY = 2\n      end>\n  end\nend   \n\t object Next: TX\n",
-      u"object Q: TQuery\n  L = (1 'a' +\n    'b' x.y.z (2s [c]))\n  S = 'a'#13 + 'b'\n  D = {00ff}\n"
+      u"object Q: TQuery\n  L = (1 'a' +\n    'b' x.y.z (2s [c]))\n  S = 'a'#13 + 'b'\n  D = "
+      u"{00ff}\n"
       u"  C = <\n    item [2]\n    end>\n  inherited TLabel\n  end\nend\n",
   };
   for (const String& text : corpus) {

@@ -12,7 +12,6 @@ using mirel::test::Joined;
 
 namespace {
 
-
 // Registers the target library for the duration of a test and binds the
 // database lookup the way the replacer does: Sales and DBDEMOS are known.
 class KyFormParserTest : public ::testing::Test {
@@ -364,7 +363,8 @@ const ClassRow kClassRows[] = {
 
 TEST_F(KyFormParserTest, EverySourceClassOfTheProfiles) {
   for (const ClassRow& row : kClassRows) {
-    const String source = u"  object Obj1: " + String(row.Source) + u"\n" + row.Properties + u"  end\n";
+    const String source =
+        u"  object Obj1: " + String(row.Source) + u"\n" + row.Properties + u"  end\n";
     const String expected =
         u"  object Obj1: " + String(row.Target) + u"\n" + row.Expected + u"  end\n";
     EXPECT_EQ(Crlf(expected), Convert(source, row.Target)) << ToUtf8(row.Source);
@@ -483,8 +483,8 @@ TEST(ClassRegistry, LooksUpClassesAndPublishedPropertiesWithoutRegardToCase) {
   RegisterClass(TKyQueryClass());  // again: no effect
   ASSERT_EQ(&TKyQueryClass(), GetClass(u"tkyquery"));
   EXPECT_TRUE(GetPropInfo(TKyQueryClass(), u"sql"));
-  EXPECT_TRUE(GetPropInfo(TKyQueryClass(), u"Tag"));           // inherited
-  EXPECT_TRUE(GetPropInfo(TKyQueryClass(), u"BeforeOpen"));    // data-set event
+  EXPECT_TRUE(GetPropInfo(TKyQueryClass(), u"Tag"));         // inherited
+  EXPECT_TRUE(GetPropInfo(TKyQueryClass(), u"BeforeOpen"));  // data-set event
   EXPECT_FALSE(GetPropInfo(TKyQueryClass(), u"TableName"));
   EXPECT_FALSE(GetPropInfo(TKyQueryClass(), u"Left"));
   const TClassInfo impostor(u"TKyQuery", {});

@@ -27,12 +27,12 @@ using Alts = std::vector<String>;
 
 TEST(LL1ParserRules, StoredAlternativesFollowTheNotation) {
   auto p = Grammar({
-      u"<a>-x|y|",                // trailing bar: a final empty alternative
-      u"<b>-",                    // nothing after the separator: no alternatives
-      u"<c>-\\60<d>\\62",         // escaped angle brackets are literal characters
-      u"<e>-1\\|2",               // an escaped bar does not separate
-      u"<F>-ObJ",                 // stored in lower case
-      u"x",                       // one character: ignored
+      u"<a>-x|y|",         // trailing bar: a final empty alternative
+      u"<b>-",             // nothing after the separator: no alternatives
+      u"<c>-\\60<d>\\62",  // escaped angle brackets are literal characters
+      u"<e>-1\\|2",        // an escaped bar does not separate
+      u"<F>-ObJ",          // stored in lower case
+      u"x",                // one character: ignored
   });
   EXPECT_EQ((Alts{u"x", u"y", u""}), p->Alternatives(u"<a>"));
   EXPECT_EQ(Alts{}, p->Alternatives(u"<b>"));
@@ -77,8 +77,8 @@ TEST(LL1ParserPreparation, EmptyAlternativesAreExpandedAway) {
   p->Prepare();
   EXPECT_EQ((Alts{u"<*char><*chars_or_digits>", u"<*char>"}), p->Alternatives(u"<name>"));
   EXPECT_EQ((Alts{u"<*chars_or_digits>"}), p->Alternatives(u"<char_or_digit_l>"));
-  EXPECT_EQ((Alts{u"<number><*delim><number><*delim><number_list>",
-                  u"<number><*delim><number>", u"<number><*delim>", u"<number>"}),
+  EXPECT_EQ((Alts{u"<number><*delim><number><*delim><number_list>", u"<number><*delim><number>",
+                  u"<number><*delim>", u"<number>"}),
             p->Alternatives(u"<number_list>"));
   EXPECT_EQ((Alts{u"-", u"+"}), p->Alternatives(u"<sign>"));
   EXPECT_EQ((Alts{u"-<*digits>", u"+<*digits>", u"<*digits>"}), p->Alternatives(u"<int>"));
@@ -138,7 +138,7 @@ TEST(LL1ParserParse, CharacterClasses) {
       {u"<s>-<*hexs>", u"0aF9g", u"0aF9"},
       {u"<s>-<*symbols>", u"a b'c", u"a b"},
       {u"<s>-<*symbol>", u"'", u"FAIL"},
-      {u"<s>-<*symbols>", u"\u00ff\u0100", u"\u00ff"},  // above 255: in no class
+      {u"<s>-<*symbols>", u"\u00ff\u0100", u"\u00ff"},        // above 255: in no class
       {u"<s>-<*symbols>", String(1, u'\0') + u"a", u"FAIL"},  // nor is NUL
   };
   for (const Row& r : rows) {

@@ -25,7 +25,7 @@ const std::string kExpected = std::string(MIREL_TEST_DATA_DIR) + "/run";
 
 const char* kBdeChanged[] = {"Main.pas", "DataMod.pas", "Customers.pas", "Reports.pas",
                              "Main.dfm", "DataMod.dfm", "Customers.dfm"};
-const char* kBdeFiles[] = {"OrderDesk.dpr", "OrderDesk.dproj", "Main.pas",    "Main.dfm",
+const char* kBdeFiles[] = {"OrderDesk.dpr", "OrderDesk.dproj", "Main.pas",      "Main.dfm",
                            "DataMod.pas",   "DataMod.dfm",     "Customers.pas", "Customers.dfm",
                            "Reports.pas",   "Utils.pas"};
 
@@ -150,14 +150,13 @@ TEST_F(ReplaceRunTest, ProjectModeConvertsBacksUpLogsAndRestores) {
   }
   EXPECT_EQ(undo, ReadFile(app + "/RBackup/RExpert.reu"));
 
-  std::vector<std::string> expectedLog = {"BDE/ADO Migration Wizard log",
-                                          "Initializing unit list", "Creating backup folder",
-                                          "Allocating temporary folder"};
+  std::vector<std::string> expectedLog = {"BDE/ADO Migration Wizard log", "Initializing unit list",
+                                          "Creating backup folder", "Allocating temporary folder"};
   const std::pair<const char*, const char*> steps[] = {
-      {"Main.pas", "27 change(s)"},      {"DataMod.pas", "7 change(s)"},
-      {"Customers.pas", "3 change(s)"},  {"Reports.pas", "5 change(s)"},
-      {"Utils.pas", "No changes"},       {"Main.dfm", "9 change(s)"},
-      {"DataMod.dfm", "3 change(s)"},    {"Customers.dfm", "2 change(s)"}};
+      {"Main.pas", "27 change(s)"},     {"DataMod.pas", "7 change(s)"},
+      {"Customers.pas", "3 change(s)"}, {"Reports.pas", "5 change(s)"},
+      {"Utils.pas", "No changes"},      {"Main.dfm", "9 change(s)"},
+      {"DataMod.dfm", "3 change(s)"},   {"Customers.dfm", "2 change(s)"}};
   for (const auto& [file, count] : steps) {
     expectedLog.push_back("Processing file: " + app + "/" + file);
     expectedLog.push_back(count);
@@ -221,8 +220,8 @@ TEST_F(ReplaceRunTest, ARunThatChangesNothingStillLeavesAnEmptyUndoFile) {
   ASSERT_TRUE(r.Run());
   EXPECT_EQ("", ReadFile(dir_.Utf8("plain/RBackup/RExpert.reu")));
   const std::vector<std::string> log = LogLines(ReadFile(dir_.Utf8("plain/Wiz_Log.txt")));
-  EXPECT_EQ(log.end(), std::find(log.begin(), log.end(),
-                                 "Replacing original files with changed versions"));
+  EXPECT_EQ(log.end(),
+            std::find(log.begin(), log.end(), "Replacing original files with changed versions"));
   EXPECT_FALSE(r.Restore(dir_ / "plain/RBackup/RExpert.reu")) << "nothing to restore";
 
   // Without backups: no backup folder, no undo file, no "Backup file" line.
@@ -231,9 +230,10 @@ TEST_F(ReplaceRunTest, ARunThatChangesNothingStillLeavesAnEmptyUndoFile) {
   dir_.Write("plain/Q.pas", "uses DBTables; var Q: TQuery;");
   ASSERT_TRUE(r.Run());
   EXPECT_FALSE(dir_.Exists("plain/none"));
-  EXPECT_EQ("uses DBTables, KyAccess, KyProvAccess, KyProvC, KyProvIntf, VantaAccess, VantaMem; "
-            "var Q: TKyQuery;",
-            dir_.Read("plain/Q.pas"));
+  EXPECT_EQ(
+      "uses DBTables, KyAccess, KyProvAccess, KyProvC, KyProvIntf, VantaAccess, VantaMem; "
+      "var Q: TKyQuery;",
+      dir_.Read("plain/Q.pas"));
   for (const std::string& line : LogLines(ReadFile(dir_.Utf8("plain/Wiz_Log.txt"))))
     EXPECT_NE(0u, line.rfind("Backup file", 0));
 }

@@ -21,15 +21,19 @@ TStringList Pairs(std::initializer_list<String> lines) {
 
 TEST(UndoFile, WrittenAsPlainLinesWithAMarkOnlyForNonAsciiPaths) {
   TTempDir dir;
-  ASSERT_TRUE(SaveUndoFile(Pairs({u"/app/Main.pas=/bak/Main.~pas", u"/app/Main.dfm=/bak/Main.~dfm"}),
-                           dir / "a.reu"));
+  ASSERT_TRUE(SaveUndoFile(
+      Pairs({u"/app/Main.pas=/bak/Main.~pas", u"/app/Main.dfm=/bak/Main.~dfm"}), dir / "a.reu"));
   EXPECT_EQ("/app/Main.pas=/bak/Main.~pas\r\n/app/Main.dfm=/bak/Main.~dfm\r\n", dir.Read("a.reu"));
 
   ASSERT_TRUE(SaveUndoFile(TStringList(), dir / "empty.reu"));
   EXPECT_EQ("", dir.Read("empty.reu"));
 
-  ASSERT_TRUE(SaveUndoFile(Pairs({u"/app/Bestellung\u00fcbersicht.pas=/bak/x.~pas"}), dir / "u.reu"));
-  EXPECT_EQ("\xEF\xBB\xBF/app/Bestellung\xC3\xBC" "bersicht.pas=/bak/x.~pas\r\n", dir.Read("u.reu"));
+  ASSERT_TRUE(
+      SaveUndoFile(Pairs({u"/app/Bestellung\u00fcbersicht.pas=/bak/x.~pas"}), dir / "u.reu"));
+  EXPECT_EQ(
+      "\xEF\xBB\xBF/app/Bestellung\xC3\xBC"
+      "bersicht.pas=/bak/x.~pas\r\n",
+      dir.Read("u.reu"));
 
   TStringList back;
   LoadUndoFile(dir / "u.reu", back);
