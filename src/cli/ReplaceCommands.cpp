@@ -191,8 +191,8 @@ int Replace(const TReplaceArgs& a) {
   std::cout << "Replace procedure was performed sucessfully.\n"
             << replacer.ChangedCount() << " file(s) changed.\n";
   if (options.MakeBackup && replacer.ChangedCount() > 0)
-    std::cout << "Backups: " << ToUtf8(options.BackupDir)
-              << "\nUndo file: " << ToUtf8(CombinePath(options.BackupDir, kUndoFileName)) << '\n';
+    std::cout << "Backups: " << ToUtf8(ExtractFilePath(replacer.UndoFileName()))
+              << "\nUndo file: " << ToUtf8(replacer.UndoFileName()) << '\n';
   if (options.WriteLog && !options.ViewLog)
     std::cout << "Log: " << ToUtf8(CombinePath(base, u"Wiz_Log.txt")) << '\n';
   return exitOk;

@@ -77,9 +77,22 @@ void TComponentReplacer::AddFolderUnits(const String& folder, bool includeSubFol
 }
 
 void TComponentReplacer::CreateBackupDir() {
+  run_backup_dir_ = options_.BackupDir;
   if (!options_.MakeBackup) return;
   LogLine(u"Creating backup folder");
   if (!ForceFolders(options_.BackupDir, *fs_)) throw EFCreateError(u"Failed to create directory.");
+  // The backups and undo file of an earlier run stay as they are: that run
+  // may be the only way back to the originals. This run's set goes into the
+  // first free numbered folder inside.
+  if (!fs_->Exists(CombinePath(options_.BackupDir, kUndoFileName))) return;
+  for (int n = 2;; ++n) {
+    const String folder = CombinePath(options_.BackupDir, IntToStr(n));
+    if (fs_->Exists(folder)) continue;
+    if (!ForceFolders(folder, *fs_)) throw EFCreateError(u"Failed to create directory.");
+    run_backup_dir_ = folder;
+    LogLine(Format(u"Earlier backups kept; this run's backups go to: %s", folder));
+    return;
+  }
 }
 
 bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
@@ -118,12 +131,12 @@ bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
 
     String backup;
     if (folderMode) {
-      const String backupFolder = CombinePath(options_.BackupDir, subFolder);
+      const String backupFolder = CombinePath(run_backup_dir_, subFolder);
       if (!ForceFolders(backupFolder, *fs_)) throw EFCreateError(u"Failed to create directory.");
       backup = BackupFileName(
-          CombinePath(options_.BackupDir, relative.empty() ? ExtractFileName(file) : relative));
+          CombinePath(run_backup_dir_, relative.empty() ? ExtractFileName(file) : relative));
     } else {
-      backup = CombinePath(options_.BackupDir, ExtractFileName(BackupFileName(file)));
+      backup = CombinePath(run_backup_dir_, ExtractFileName(BackupFileName(file)));
     }
     // Backups reach the disk all at once, before the first original is
     // replaced (see Run).
@@ -164,6 +177,11 @@ bool TComponentReplacer::ReplaceOriginalFiles(const String& tempFolder) {
   return result;
 }
 
+String TComponentReplacer::UndoFileName() const {
+  return CombinePath(run_backup_dir_.empty() ? options_.BackupDir : run_backup_dir_,
+                     kUndoFileName);
+}
+
 bool TComponentReplacer::Run() {
   undo_list_.Clear();
   changed_count_ = 0;
@@ -193,10 +211,10 @@ bool TComponentReplacer::Run() {
         }
         durable_outputs_ = true;
         WaitIndicator().Progress(units_.Count(), units_.Count());
-        const String undoFile = CombinePath(options_.BackupDir, kUndoFileName);
+        const String undoFile = UndoFileName();
         if (result && options_.MakeBackup) {
-          if (!undo_list_.Empty() && !fs_->Sync(options_.BackupDir)) {
-            LogLine(Format(u"Failed to back up file: %s", options_.BackupDir));
+          if (!undo_list_.Empty() && !fs_->Sync(run_backup_dir_)) {
+            LogLine(Format(u"Failed to back up file: %s", run_backup_dir_));
             result = false;
           } else if (!SaveUndoFile(undo_list_, undoFile, *fs_)) {
             LogLine(Format(u"Failed to write undo file: %s", undoFile));

@@ -169,8 +169,13 @@ class TComponentReplacer {
   /// point where each is met, when includeSubFolders), in name order.
   void AddFolderUnits(const String& folder, bool includeSubFolders);
   /// With MakeBackup: logs "Creating backup folder" and creates BackupDir;
-  /// throws EFCreateError "Failed to create directory." when it cannot.
+  /// throws EFCreateError "Failed to create directory." when it cannot. When
+  /// BackupDir already holds an undo file (an earlier run's), this run's
+  /// backups and undo file go into the first free numbered folder inside it
+  /// ("2", "3", ...), so that no earlier backup is overwritten.
   void CreateBackupDir();
+  /// The undo file of the last run (in the folder CreateBackupDir chose).
+  String UndoFileName() const;
   /// Copies the converted files of tempFolder over their originals; true
   /// when every copy succeeded (a failed one is logged, the rest still go).
   bool ReplaceOriginalFiles(const String& tempFolder);
@@ -258,6 +263,8 @@ class TComponentReplacer {
   // Converted copies are written durably, except into a run's temporary
   // folder, which a crash discards anyway.
   bool durable_outputs_ = true;
+  // Where the current or last run puts its backups and undo file.
+  String run_backup_dir_;
   // The text of the form being converted; the form parser keeps views into
   // the text of its last parse, so it lives until the next form.
   String form_text_;

@@ -340,3 +340,19 @@ TEST_F(ReplaceRunTest, ProjectModeWithTheAdoProfile) {
     EXPECT_EQ(ReadFile(kExpected + "/ado-expected/" + f), ReadFile(app + "/" + f)) << f;
   EXPECT_EQ("<missing>", ReadFile(app + "/Wiz_Log.txt"));
 }
+
+TEST_F(ReplaceRunTest, ASecondRunNeverOverwritesTheBackupsOfTheFirst) {
+  TComponentReplacer& r = BdeReplacer();
+  OpenBdeProject(r);
+  const std::string app = dir_.Utf8("app");
+  ASSERT_TRUE(r.Run());
+  const std::string firstUndo = ReadFile(app + "/RBackup/RExpert.reu");
+  ASSERT_TRUE(r.Run());  // by mistake, on the converted files
+  EXPECT_EQ(dir_ / "app/RBackup/2/RExpert.reu", r.UndoFileName());
+  EXPECT_EQ(firstUndo, ReadFile(app + "/RBackup/RExpert.reu"));
+  EXPECT_EQ(ReadFile(kExamples + "/bde/Main.pas"), ReadFile(app + "/RBackup/Main.~pas"));
+  EXPECT_EQ(ReadFile(kExpected + "/bde-expected/Main.pas"), ReadFile(app + "/RBackup/2/Main.~pas"));
+  // The first run's undo file still leads back to the true originals.
+  ASSERT_TRUE(r.Restore(dir_ / "app/RBackup/RExpert.reu"));
+  ExpectOriginalsUntouched(app);
+}
