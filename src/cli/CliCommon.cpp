@@ -11,8 +11,8 @@ namespace mirel::cli {
 void AddCodePageOption(CLI::App& command, int& codePage) {
   command
       .add_option("--codepage", codePage,
-                  "Windows code page of the strings and names in the form (874, 1250 to "
-                  "1258); default 1252")
+                  "Windows code page of text without a byte-order mark and of the strings "
+                  "and names in binary forms (874, 1250 to 1258); default 1252")
       ->type_name("N");
 }
 
