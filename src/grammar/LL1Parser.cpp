@@ -437,8 +437,10 @@ bool TLL1Parser::ParseNonterminal(const TRuleRef& ref) {
   if (ref.Index < 0) throw EGrammarError(u"Unknown nonterminal: " + ref.Name);
   ++call_count_;
   const char* frame = static_cast<const char*>(__builtin_frame_address(0));
-  if (stack_base_ != nullptr && static_cast<size_t>(stack_base_ - frame) > stack_budget_)
+  if (stack_base_ != nullptr && static_cast<size_t>(stack_base_ - frame) > stack_budget_) {
+    depth_exceeded_at_ = state_->Position;
     throw TooDeep{};
+  }
   const size_t index = static_cast<size_t>(ref.Index);
   uint64_t key = 0;
   const bool memo = memo_enabled_ && memo_rule_[index];

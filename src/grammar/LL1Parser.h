@@ -173,6 +173,9 @@ class TLL1Parser {
   size_t StackBudget() const { return stack_budget_; }
   /// True when the last Parse failed because the input nested too deeply.
   bool DepthExceeded() const { return depth_exceeded_; }
+  /// Where that parse had got to (1-based) when it gave up; everything
+  /// between its start and here nests at least as deep below its own start.
+  int DepthExceededAt() const { return depth_exceeded_ ? depth_exceeded_at_ : 0; }
 
   /// Turns memoisation of the rules named by IsMemoRule on (the default) or
   /// off; the results of a parse are the same either way.
@@ -254,6 +257,7 @@ class TLL1Parser {
   const char* stack_base_ = nullptr;
   size_t stack_budget_;
   bool depth_exceeded_ = false;
+  int depth_exceeded_at_ = 0;
   long long call_count_ = 0;
   bool memo_enabled_ = true;
   bool lookahead_ = true;

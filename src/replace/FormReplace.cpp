@@ -87,8 +87,10 @@ void TComponentReplacer::ProcessForm(TFormFile form, const String& outputFile) {
   int count = 0;
   int depth = -1;
   TFormObject obj;
-  size_t keywordPos = 0;  // 0-based index of the last "object" keyword
-  size_t bufferPos = 0;   // where that keyword begins in the output
+  size_t keywordPos = 0;    // 0-based index of the last "object" keyword
+  size_t bufferPos = 0;     // where that keyword begins in the output
+  size_t tooDeepUntil = 0;  // objects before this nest too deeply to be parsed
+  int tooDeep = 0;
 
   StringView lexem;
   for (int code; (code = HeaderCode(lexer.GetNext(lexem), obj)) != LexEnd;) {
@@ -118,7 +120,13 @@ void TComponentReplacer::ProcessForm(TFormFile form, const String& outputFile) {
           if (const String* target = FindTargetClass(lexem)) {
             String written;
             size_t next = 0;
-            if (ConvertObject(*target, keywordPos, depth, written, next)) {
+            if (keywordPos < tooDeepUntil) {
+              // Inside an object the parser could not follow to its end for
+              // its depth: this one nests as deep, and parsing each of them
+              // again would cost time that grows with the square of the depth.
+              out += *target;
+              ++tooDeep;
+            } else if (ConvertObject(*target, keywordPos, depth, written, next)) {
               ++count;
               out.resize(bufferPos);
               out += written;
@@ -131,6 +139,8 @@ void TComponentReplacer::ProcessForm(TFormFile form, const String& outputFile) {
               out += *target;
               LogLine(u"Object " + String(obj.ObjName) + u": " + String(lexem) +
                       u" could not be converted; only its class name was replaced");
+              if (form_parser_->DepthExceeded())
+                tooDeepUntil = static_cast<size_t>(form_parser_->DepthExceededAt() - 1);
             }
             continue;
           }
@@ -142,6 +152,10 @@ void TComponentReplacer::ProcessForm(TFormFile form, const String& outputFile) {
     out += lexem;
   }
 
+  if (tooDeep > 0)
+    LogLine(IntToStr(tooDeep) +
+            u" more object(s) nested too deeply could not be converted; only their class names "
+            u"were replaced");
   LogChanges(count);
   if (count > 0) {
     WriteFormFile(form, out, outputFile);

@@ -528,3 +528,36 @@ TEST_F(ReplacerTest, IndexedHeadersAndTypedNumbersConvertInsideAForm) {
                  "end\n"),
             Out("Proc.dfm"));
 }
+
+TEST_F(FormScanTest, ObjectsNestedTooDeeplyAreNotParsedOverAndOver) {
+  // With a small stack budget, a chain of 3000 nested queries is too deep to
+  // follow; each query inside the first failed one would fail the same way,
+  // so they are not parsed again (which would take time growing with the
+  // square of the depth) but get their class name only.
+  std::string form = "object Form1: TForm1\n";
+  const int levels = 3000;
+  for (int i = 0; i < levels; ++i) form += "object Q" + std::to_string(i) + ": TQuery\n";
+  for (int i = 0; i <= levels; ++i) form += "end\n";
+  BdeReplacer().FormParser().SetStackBudget(32 * 1024);
+  const std::string out = Convert(form, /*crlf=*/false);
+  BdeReplacer().FormParser().SetStackBudget(64u << 20);
+  const auto occurrences = [&out](const std::string& what) {
+    size_t n = 0;
+    for (size_t at = out.find(what); at != std::string::npos; at = out.find(what, at + 1)) ++n;
+    return n;
+  };
+  // The innermost queries fit: the outermost of them is converted, and the
+  // ones nested in it are written back as they were.
+  const size_t kept = occurrences(": TQuery");
+  EXPECT_EQ(static_cast<size_t>(levels), occurrences(": TKyQuery") + kept);
+  EXPECT_LT(kept, 100u);
+  EXPECT_EQ("1 change(s)", log_.back());
+  size_t parsedAndFailed = 0;
+  for (const std::string& line : log_)
+    if (line.rfind("Object Q", 0) == 0) ++parsedAndFailed;
+  EXPECT_LT(parsedAndFailed, 100u);
+  EXPECT_NE(log_.end(), std::find_if(log_.begin(), log_.end(), [](const std::string& l) {
+              return l.find("more object(s) nested too deeply could not be converted") !=
+                     std::string::npos;
+            }));
+}
