@@ -538,7 +538,7 @@ TEST_F(FormScanTest, ObjectsNestedTooDeeplyAreNotParsedOverAndOver) {
   const int levels = 3000;
   for (int i = 0; i < levels; ++i) form += "object Q" + std::to_string(i) + ": TQuery\n";
   for (int i = 0; i <= levels; ++i) form += "end\n";
-  BdeReplacer().FormParser().SetStackBudget(32 * 1024);
+  BdeReplacer().FormParser().SetStackBudget(256 * 1024);
   const std::string out = Convert(form, /*crlf=*/false);
   BdeReplacer().FormParser().SetStackBudget(64u << 20);
   const auto occurrences = [&out](const std::string& what) {
@@ -550,12 +550,13 @@ TEST_F(FormScanTest, ObjectsNestedTooDeeplyAreNotParsedOverAndOver) {
   // ones nested in it are written back as they were.
   const size_t kept = occurrences(": TQuery");
   EXPECT_EQ(static_cast<size_t>(levels), occurrences(": TKyQuery") + kept);
-  EXPECT_LT(kept, 100u);
+  EXPECT_LT(kept, static_cast<size_t>(levels) / 2);
   EXPECT_EQ("1 change(s)", log_.back());
   size_t parsedAndFailed = 0;
   for (const std::string& line : log_)
     if (line.rfind("Object Q", 0) == 0) ++parsedAndFailed;
-  EXPECT_LT(parsedAndFailed, 100u);
+  // Without the skipping, nearly every one of the 3000 would be parsed.
+  EXPECT_LT(parsedAndFailed, static_cast<size_t>(levels) / 10);
   EXPECT_NE(log_.end(), std::find_if(log_.begin(), log_.end(), [](const std::string& l) {
               return l.find("more object(s) nested too deeply could not be converted") !=
                      std::string::npos;
