@@ -10,10 +10,13 @@
 #include <sstream>
 
 #include "support/FilesTempDir.h"
+#include "support/FormTestText.h"
 
 using mirel::testing::TTempDir;
 
 namespace {
+
+using mirel::test::Crlf;
 
 const std::string kTool = MIREL_BINARY_DIR "/bin/mirel-migrate";
 
@@ -22,15 +25,6 @@ std::string ReadData(const std::string& rel) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
-}
-
-std::string Crlf(std::string_view lf) {
-  std::string r;
-  for (char c : lf) {
-    if (c == '\n') r += '\r';
-    r += c;
-  }
-  return r;
 }
 
 struct TRun {

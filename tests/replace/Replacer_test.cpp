@@ -12,11 +12,14 @@
 #include "replace/KyReplacer.h"
 #include "rtl/FormConvert.h"
 #include "support/FilesTempDir.h"
+#include "support/FormTestText.h"
 
 using namespace mirel;
 using mirel::testing::TTempDir;
 
 namespace {
+
+using mirel::test::Crlf;
 
 std::string ReadData(const std::string& rel) {
   std::ifstream in(std::string(MIREL_TEST_DATA_DIR) + "/replace/" + rel, std::ios::binary);
@@ -24,16 +27,6 @@ std::string ReadData(const std::string& rel) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
-}
-
-// Line feeds become CR LF, as the IDE writes forms.
-std::string Crlf(std::string_view lf) {
-  std::string r;
-  for (char c : lf) {
-    if (c == '\n') r += '\r';
-    r += c;
-  }
-  return r;
 }
 
 std::string Utf16(std::string_view utf8) {

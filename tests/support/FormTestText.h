@@ -2,6 +2,8 @@
 // readability, parsed with the CR LF line ends of real form files.
 #pragma once
 
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "rtl/SysUtils.h"
@@ -13,6 +15,16 @@ inline String Crlf(StringView lf) {
   String r;
   for (char16_t c : lf) {
     if (c == u'\n') r += u'\r';
+    r += c;
+  }
+  return r;
+}
+
+/// The same for bytes, for files written by the tests.
+inline std::string Crlf(std::string_view lf) {
+  std::string r;
+  for (char c : lf) {
+    if (c == '\n') r += '\r';
     r += c;
   }
   return r;
