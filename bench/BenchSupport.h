@@ -49,6 +49,8 @@ class TSinkFileSystem final : public TFileSystem {
   TFsResult CopyFile(const String&, const String&, bool, bool) override {
     return TFsResult::Ok();
   }
+  TFsResult LinkFile(const String&, const String&) override { return TFsResult::Ok(); }
+  TFsResult MoveFile(const String&, const String&) override { return TFsResult::Ok(); }
   TFsResult Sync(const String&) override { return TFsResult::Ok(); }
   TFsResult CreateFolder(const String&, unsigned) override { return TFsResult::Ok(); }
   TFsResult Rename(const String&, const String&) override { return TFsResult::Ok(); }

@@ -63,6 +63,16 @@ TFsResult TFaultyFileSystem::CopyFile(const String& from, const String& to, bool
   return inner_.CopyFile(from, to, overwrite, durable);
 }
 
+TFsResult TFaultyFileSystem::LinkFile(const String& from, const String& to) {
+  if (const int e = Check(TFsOp::opLink, from, to)) return TFsResult::Fail(e);
+  return inner_.LinkFile(from, to);
+}
+
+TFsResult TFaultyFileSystem::MoveFile(const String& from, const String& to) {
+  if (const int e = Check(TFsOp::opMove, from, to)) return TFsResult::Fail(e);
+  return inner_.MoveFile(from, to);
+}
+
 TFsResult TFaultyFileSystem::CreateFolder(const String& path, unsigned mode) {
   if (const int e = Check(TFsOp::opCreateFolder, path)) return TFsResult::Fail(e);
   return inner_.CreateFolder(path, mode);

@@ -16,7 +16,18 @@
 namespace mirel {
 
 /// The operations that can be made to fail.
-enum class TFsOp { opList, opRead, opWrite, opCopy, opCreateFolder, opRename, opDelete, opRemove };
+enum class TFsOp {
+  opList,
+  opRead,
+  opWrite,
+  opCopy,
+  opCreateFolder,
+  opRename,
+  opDelete,
+  opRemove,
+  opLink,
+  opMove
+};
 
 class TFaultyFileSystem final : public TFileSystem {
  public:
@@ -24,7 +35,7 @@ class TFaultyFileSystem final : public TFileSystem {
 
   /// Fails every call of op on a path matching pattern (fnmatch(3) without
   /// flags, so '*' also matches '/'). For copy and rename the pattern is
-  /// matched against both paths.
+  /// matched against both paths, and so for link and move.
   void FailOn(TFsOp op, StringView pattern, int error = EACCES);
   /// Fails the n-th call of op (counting from 1, and counting calls made
   /// before this rule was set).
@@ -38,7 +49,7 @@ class TFaultyFileSystem final : public TFileSystem {
   struct TCall {
     TFsOp op;
     String path;    // the path, or the source of a copy or rename
-    String target;  // destination of a copy or rename, else empty
+    String target;  // destination of a copy, rename, link or move, else empty
     bool failed;    // made to fail by a rule
   };
   const std::vector<TCall>& Journal() const { return journal_; }
@@ -51,6 +62,8 @@ class TFaultyFileSystem final : public TFileSystem {
                       bool durable = true) override;
   TFsResult CopyFile(const String& from, const String& to, bool overwrite,
                      bool durable = true) override;
+  TFsResult LinkFile(const String& from, const String& to) override;
+  TFsResult MoveFile(const String& from, const String& to) override;
   TFsResult Sync(const String& path) override;
   TFsResult CreateFolder(const String& path, unsigned mode = 0777) override;
   TFsResult Rename(const String& from, const String& to) override;
@@ -70,7 +83,7 @@ class TFaultyFileSystem final : public TFileSystem {
 
   TFileSystem& inner_;
   std::vector<Rule> rules_;
-  std::array<int, 8> counts_{};
+  std::array<int, 10> counts_{};
   std::vector<TCall> journal_;
 };
 

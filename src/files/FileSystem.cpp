@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -238,23 +239,47 @@ class PosixFileSystem final : public TFileSystem {
     if (::fstat(fd, &st) != 0) return TFsResult::Fail(errno);
     if (S_ISDIR(st.st_mode)) return TFsResult::Fail(EISDIR);
     if (!S_ISREG(st.st_mode)) return TFsResult::Fail(EINVAL);
+    // Read straight into the result, one byte more than the size asks for:
+    // a short read of a regular file is its end, so the usual file takes a
+    // single read, and one that grew meanwhile is still read whole.
     std::string data;
-    if (st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
-    char buffer[65536];
+    size_t used = 0;
+    size_t want = st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 4096;
     for (;;) {
-      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (data.size() < used + want) data.resize(used + want);
+      const ssize_t n = ::read(fd, data.data() + used, want);
       if (n < 0) {
         if (errno == EINTR) continue;
         return TFsResult::Fail(errno);
       }
-      if (n == 0) break;
-      data.append(buffer, static_cast<size_t>(n));
+      used += static_cast<size_t>(n);
+      if (static_cast<size_t>(n) < want) {
+        if (n == 0 || st.st_size > 0) break;
+        continue;  // no size given (a file in /proc, say): read to the end
+      }
+      want = std::max<size_t>(want, 65536);
     }
+    data.resize(used);
     contents = std::move(data);
     return TFsResult::Ok();
   }
 
   TFsResult WriteFile(const String& path, std::string_view contents, bool durable) override {
+    if (!durable) {
+      // A scratch file nobody had before: written where it goes, without the
+      // detour through a second name. Anything of that name already there
+      // (a link included) takes the safe way below.
+      const std::string p = ToUtf8(path);
+      const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd >= 0) {
+        FdGuard guard(fd);
+        int err = WriteAll(fd, contents.data(), contents.size());
+        if (err == 0) err = guard.CloseChecked();
+        if (err != 0) ::unlink(p.c_str());
+        return Outcome(err);
+      }
+      if (errno != EEXIST) return TFsResult::Fail(errno);
+    }
     std::string target;
     if (const int err = ResolveTarget(ToUtf8(path), target)) return TFsResult::Fail(err);
     return Outcome(AtomicReplace(target, 0666, true, durable, [&](int fd) {
@@ -287,6 +312,39 @@ class PosixFileSystem final : public TFileSystem {
             if (const int err = WriteAll(out, buffer, static_cast<size_t>(n))) return err;
           }
         }));
+  }
+
+  TFsResult LinkFile(const String& from, const String& to) override {
+    if (::linkat(AT_FDCWD, ToUtf8(from).c_str(), AT_FDCWD, ToUtf8(to).c_str(),
+                 AT_SYMLINK_FOLLOW) != 0)
+      return TFsResult::Fail(errno);
+    return TFsResult::Ok();
+  }
+
+  TFsResult MoveFile(const String& from, const String& to) override {
+    const std::string source = ToUtf8(from);
+    std::string target;
+    if (const int err = ResolveTarget(ToUtf8(to), target)) return TFsResult::Fail(err);
+    struct stat st;
+    if (::lstat(source.c_str(), &st) != 0) return TFsResult::Fail(errno);
+    if (!S_ISREG(st.st_mode)) return TFsResult::Fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    struct stat old;
+    if (::stat(target.c_str(), &old) == 0) {
+      if (S_ISDIR(old.st_mode)) return TFsResult::Fail(EISDIR);
+      if (!S_ISREG(old.st_mode)) return TFsResult::Fail(EINVAL);
+      // A move to another file system would fail only at the rename, after
+      // the source had been given the target's owner and bits.
+      if (old.st_dev != st.st_dev) return TFsResult::Fail(EXDEV);
+      // Owner first: changing it may clear set-id bits that the mode restores.
+      if (::chown(source.c_str(), old.st_uid, old.st_gid) != 0) {
+        // Only the superuser may give a file away; the bits still carry over.
+      }
+      if (::chmod(source.c_str(), old.st_mode & 07777) != 0) return TFsResult::Fail(errno);
+    } else if (errno != ENOENT) {
+      return TFsResult::Fail(errno);
+    }
+    if (::rename(source.c_str(), target.c_str()) != 0) return TFsResult::Fail(errno);
+    return TFsResult::Ok();
   }
 
   TFsResult Sync(const String& path) override {

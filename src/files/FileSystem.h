@@ -100,7 +100,9 @@ class TFileSystem {
   ///
   /// durable: wait for the data to reach the disk before the rename (what
   /// makes the replacement of an original safe against a crash). Scratch
-  /// files that a crash may lose pass false and skip the wait.
+  /// files that a crash may lose pass false and skip the wait; a new scratch
+  /// file is then written in place (a failed write removes it again), as
+  /// nothing older of that name can be lost.
   virtual TFsResult WriteFile(const String& path, std::string_view contents,
                               bool durable = true) = 0;
 
@@ -110,6 +112,24 @@ class TFileSystem {
   /// file gets the permission bits of from.
   virtual TFsResult CopyFile(const String& from, const String& to, bool overwrite,
                              bool durable = true) = 0;
+
+  /// Gives the file from the further name to (a hard link; a symbolic link
+  /// from is followed, so to names the file itself). Nothing is copied: the
+  /// two names share the contents until one of them is replaced, which every
+  /// write of this file system does through a new file, so replacing from
+  /// afterwards leaves to as it was. Fails with EEXIST when to exists, EXDEV
+  /// when the two are on different file systems, EPERM where the file system
+  /// has no hard links.
+  virtual TFsResult LinkFile(const String& from, const String& to) = 0;
+
+  /// Puts the file from in place of the file to, in one rename: from takes
+  /// the permission bits (and owner, where allowed) of the file it replaces,
+  /// and from's name is gone afterwards. When to is a symbolic link, the file
+  /// it points to is replaced and the link stays. Nothing is copied, so from
+  /// must be on the file system of to (EXDEV otherwise; the caller copies).
+  /// The data of from reaches the disk no sooner than it would otherwise:
+  /// a caller that needs it there first calls Sync.
+  virtual TFsResult MoveFile(const String& from, const String& to) = 0;
 
   /// Waits until everything written to the file system that holds path
   /// (files written with durable false included) has reached the disk.

@@ -1,5 +1,6 @@
 #include "files/FileUtils.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -66,7 +67,11 @@ String MakeTempFolder(StringView prefix, unsigned counter, TFileSystem& fs) {
                       last.Message());
 }
 
-bool CopyFolder(StringView source, StringView dest, TFileSystem& fs) {
+namespace {
+
+using TFileTransfer = TFsResult (*)(const String& from, const String& to, TFileSystem& fs);
+
+bool TransferFolder(StringView source, StringView dest, TFileSystem& fs, TFileTransfer transfer) {
   std::vector<TFolderEntry> entries;
   if (!fs.ListFolder(String(source), entries)) return false;
   bool ok = true;
@@ -81,14 +86,45 @@ bool CopyFolder(StringView source, StringView dest, TFileSystem& fs) {
     }
     if (kind == TFileKind::fkFolder) {
       if (!fs.FolderExists(to) && !CreateOne(fs, to)) return false;
-      if (!CopyFolder(from, to, fs)) ok = false;
+      if (!TransferFolder(from, to, fs, transfer)) ok = false;
     } else if (kind == TFileKind::fkFile) {
-      if (!fs.CopyFile(from, to, true)) return false;
+      if (!transfer(from, to, fs)) return false;
     } else {
       return false;
     }
   }
   return ok;
+}
+
+TFsResult CopyOver(const String& from, const String& to, TFileSystem& fs) {
+  return fs.CopyFile(from, to, true);
+}
+
+TFsResult MoveOver(const String& from, const String& to, TFileSystem& fs) {
+  // A link is moved as the file it points to, which stays where it is.
+  if (fs.LinkStat(from).kind != TFileKind::fkFile) return fs.CopyFile(from, to, true);
+  return ReplaceFile(from, to, fs);
+}
+
+}  // namespace
+
+bool CopyFolder(StringView source, StringView dest, TFileSystem& fs) {
+  return TransferFolder(source, dest, fs, CopyOver);
+}
+
+bool MoveFolder(StringView source, StringView dest, TFileSystem& fs) {
+  return TransferFolder(source, dest, fs, MoveOver);
+}
+
+TFsResult ReplaceFile(const String& from, const String& to, TFileSystem& fs) {
+  const TFsResult moved = fs.MoveFile(from, to);
+  if (moved || moved.Error() != EXDEV) return moved;
+  return fs.CopyFile(from, to, /*overwrite=*/true, /*durable=*/true);
+}
+
+TFsResult BackUpFile(const String& original, const String& backup, TFileSystem& fs) {
+  if (fs.LinkFile(original, backup)) return TFsResult::Ok();
+  return fs.CopyFile(original, backup, /*overwrite=*/true, /*durable=*/false);
 }
 
 namespace {

@@ -49,6 +49,25 @@ String MakeTempFolder(StringView prefix, unsigned counter, TFileSystem& fs = TFi
 /// copy loop. Returns true only when every entry was copied.
 bool CopyFolder(StringView source, StringView dest, TFileSystem& fs = TFileSystem::Real());
 
+/// CopyFolder, with each file of source put in place of its namesake in
+/// dest by ReplaceFile instead of copied: moved where the two folders share a
+/// file system, copied where they do not. The files moved are gone from
+/// source afterwards.
+bool MoveFolder(StringView source, StringView dest, TFileSystem& fs = TFileSystem::Real());
+
+/// Puts the file from in place of the file to: moved (TFileSystem::MoveFile)
+/// when both are on one file system, else copied durably (CopyFile). Either
+/// way to is replaced in one step and keeps its permission bits.
+TFsResult ReplaceFile(const String& from, const String& to, TFileSystem& fs = TFileSystem::Real());
+
+/// Makes backup a copy of the file original as it is now: a second name for
+/// it (TFileSystem::LinkFile) where the file system allows, since every
+/// later write of original goes to a new file; otherwise a copy, replacing a
+/// file backup already there. The copy is not waited for: call Sync before
+/// relying on it.
+TFsResult BackUpFile(const String& original, const String& backup,
+                     TFileSystem& fs = TFileSystem::Real());
+
 /// Deletes the folder with everything in it, bottom-up, and returns whether
 /// the folder itself was removed. A failed entry does not stop the walk (its
 /// folder then stays, and the result is false). Symbolic links are deleted as

@@ -3,9 +3,10 @@
 //
 // The order of a run is what keeps users' files safe: every file is first
 // converted into a private temporary folder; the original of each changed
-// file is copied into the backup folder; the undo file is written; and only
-// then are originals replaced, each one atomically. A failure before that
-// point leaves every original as it was.
+// file is backed up (a second name for it in the backup folder where the file
+// system allows, else a copy); the backups reach the disk and the undo file
+// is written; and only then are originals replaced, each one atomically. A
+// failure before that point leaves every original as it was.
 #include <algorithm>
 #include <unordered_set>
 
@@ -42,6 +43,7 @@ String TComponentReplacer::RunFolder() const {
 void TComponentReplacer::InitUnitList() {
   LogLine(u"Initializing unit list");
   units_.Clear();
+  listed_units_count_ = -1;
   if (options_.Dest != 0) {
     AddFolderUnits(options_.Directory, options_.IncludeSubDirs);
     return;
@@ -101,6 +103,9 @@ bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
   const int listed = units_.Count();
   bool scanPending = !folderMode;
   std::unordered_set<String> backedUp;
+  // Most files share their folder with the one before.
+  String madeOutFolder;
+  String madeBackupFolder;
   for (int i = 0; i < units_.Count(); ++i) {
     WaitIndicator().Progress(i, units_.Count());
     const String file = units_[i];
@@ -111,8 +116,10 @@ bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
       relative = file.substr(root.size());
     const String subFolder = ExtractFilePath(relative);
     const String outFolder = subFolder.empty() ? tempFolder : CombinePath(tempFolder, subFolder);
-    if (folderMode && !ForceFolders(outFolder, *fs_))
-      throw EFCreateError(u"Failed to create directory.");
+    if (folderMode && outFolder != madeOutFolder) {
+      if (!ForceFolders(outFolder, *fs_)) throw EFCreateError(u"Failed to create directory.");
+      madeOutFolder = outFolder;
+    }
 
     if (scanPending && i >= listed) {
       // Every form is read for the database names it declares before any
@@ -132,15 +139,20 @@ bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
     String backup;
     if (folderMode) {
       const String backupFolder = CombinePath(run_backup_dir_, subFolder);
-      if (!ForceFolders(backupFolder, *fs_)) throw EFCreateError(u"Failed to create directory.");
+      if (backupFolder != madeBackupFolder) {
+        if (!ForceFolders(backupFolder, *fs_)) throw EFCreateError(u"Failed to create directory.");
+        madeBackupFolder = backupFolder;
+      }
       backup = BackupFileName(
           CombinePath(run_backup_dir_, relative.empty() ? ExtractFileName(file) : relative));
     } else {
       backup = CombinePath(run_backup_dir_, ExtractFileName(BackupFileName(file)));
     }
+    // Originals are only ever replaced through new files, so the backup can
+    // be a second name of the original rather than a copy of its bytes.
     // Backups reach the disk all at once, before the first original is
     // replaced (see Run).
-    const TFsResult copied = fs_->CopyFile(file, backup, /*overwrite=*/true, /*durable=*/false);
+    const TFsResult copied = BackUpFile(file, backup, *fs_);
     if (!copied) {
       // Replacing an original whose backup failed would lose it.
       LogLine(Format(u"Failed to back up file: %s", file) + u" (" + copied.Message() + u")");
@@ -163,14 +175,14 @@ bool TComponentReplacer::ReplaceOriginalFiles(const String& tempFolder) {
     for (int i = 0; i < units_.Count(); ++i) {
       const String converted = CombinePath(tempFolder, ExtractFileName(units_[i]));
       if (!fs_->FileExists(converted)) continue;
-      if (!fs_->CopyFile(converted, units_[i], /*overwrite=*/true)) {
+      if (!ReplaceFile(converted, units_[i], *fs_)) {
         LogLine(Format(u"Failed to replace file: %s", units_[i]));
         result = false;
       }
     }
     return result;
   }
-  if (!CopyFolder(tempFolder, options_.Directory, *fs_)) {
+  if (!MoveFolder(tempFolder, options_.Directory, *fs_)) {
     LogLine(Format(u"Failed to replace files in folder: %s", options_.Directory));
     result = false;
   }
@@ -221,8 +233,20 @@ bool TComponentReplacer::Run() {
             result = false;
           }
         }
+        // Where they share its file system, the converted copies replace
+        // their originals by a rename: their data must reach the disk before
+        // their new names do, and the names before the run is reported done.
+        // (Copies to another file system are made durable one by one.)
+        if (result && changed_count_ > 0 && !fs_->Sync(tempFolder)) {
+          LogLine(Format(u"Failed to write converted files to disk: %s", tempFolder));
+          result = false;
+        }
         if (result) {
           result = ReplaceOriginalFiles(tempFolder);
+          if (changed_count_ > 0 && !fs_->Sync(tempFolder)) {
+            LogLine(Format(u"Failed to write converted files to disk: %s", tempFolder));
+            result = false;
+          }
           if (options_.MakeBackup) {
             // Written before the originals were replaced, so that a run cut
             // short can be undone, and again now that it is complete.

@@ -29,6 +29,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "files/FileSystem.h"
 #include "files/LogWriter.h"
@@ -176,8 +177,10 @@ class TComponentReplacer {
   void CreateBackupDir();
   /// The undo file of the last run (in the folder CreateBackupDir chose).
   String UndoFileName() const;
-  /// Copies the converted files of tempFolder over their originals; true
-  /// when every copy succeeded (a failed one is logged, the rest still go).
+  /// Puts the converted files of tempFolder in place of their originals
+  /// (ReplaceFile: moved where the two share a file system, else copied);
+  /// true when every one was replaced (a failed one is logged, the rest
+  /// still go).
   bool ReplaceOriginalFiles(const String& tempFolder);
   /// Copies back every backup the undo file names (see RestoreFiles); true
   /// when all were restored. Throws EFOpenError when the undo file cannot be
@@ -193,7 +196,10 @@ class TComponentReplacer {
   const TStringList& TargetClasses() const { return target_classes_; }
   /// Files of the current run in processing order; ProcessUnit appends form
   /// files to it.
-  TStringList& Units() { return units_; }
+  TStringList& Units() {
+    listed_units_count_ = -1;  // the caller may change it
+    return units_;
+  }
   /// original path = backup path, for each file backed up by the run.
   TStringList& UndoList() { return undo_list_; }
   /// database name = form name "." component name; names compared without
@@ -251,6 +257,10 @@ class TComponentReplacer {
   bool any_source_first_char_ = false;   // a name that starts above ASCII
   TStringList target_classes_;
   TStringList units_;
+  // The names in units_, for AddResourceForm's duplicate check; rebuilt when
+  // units_ may have changed otherwise (a new list, or a caller of Units).
+  std::unordered_set<String> listed_units_;
+  int listed_units_count_ = -1;
   TLogWriter log_;
   int changed_count_ = 0;
   TStringList undo_list_;

@@ -128,9 +128,14 @@ void TComponentReplacer::AddResourceForm(StringView directive, const String& sou
   const String found = FindFileIgnoringCase(formFile, *fs_);
   if (!fs_->FileExists(found)) return;
   // Two directives (or a unit given twice) must not convert a form twice.
-  for (const TStringList::Item& item : units_.Items())
-    if (item.text == found) return;
+  // The set follows Units as long as only this function adds to it.
+  if (listed_units_count_ != units_.Count()) {
+    listed_units_.clear();
+    for (const TStringList::Item& item : units_.Items()) listed_units_.insert(item.text);
+  }
+  if (!listed_units_.insert(found).second) return;
   units_.Add(found);
+  listed_units_count_ = units_.Count();
 }
 
 }  // namespace mirel

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "files/FaultyFileSystem.h"
+#include "files/FileUtils.h"
 #include "support/FilesTempDir.h"
 
 namespace mirel {
@@ -75,6 +76,79 @@ TEST(FileSystemTest, CopyOverwritesOnlyWhenAskedAndKeepsModes) {
   EXPECT_FALSE(Real().CopyFile(dir / "missing", dir / "b.sh", true));
   EXPECT_EQ("new", dir.Read("b.sh"));
   EXPECT_EQ("a.sh b.sh c.sh", dir.Tree());
+}
+
+// Backups are second names of their originals: that is only safe because
+// no write of this file system ever changes a file in place.
+TEST(FileSystemTest, ALinkedBackupKeepsItsContentsThroughEveryKindOfWrite) {
+  TTempDir dir;
+  dir.Write("Unit1.pas", "v1");
+  dir.Write("next.pas", "v4");
+  ASSERT_TRUE(Real().LinkFile(dir / "Unit1.pas", dir / "Unit1.~pas"));
+  EXPECT_TRUE(Real().LinkFile(dir / "Unit1.pas", dir / "Unit1.~pas").AlreadyExists());
+  ASSERT_TRUE(Real().WriteFile(dir / "Unit1.pas", "v2"));
+  ASSERT_TRUE(Real().WriteFile(dir / "Unit1.pas", "v3", /*durable=*/false));
+  ASSERT_TRUE(Real().CopyFile(dir / "next.pas", dir / "Unit1.pas", true, false));
+  EXPECT_EQ("v4", dir.Read("Unit1.pas"));
+  EXPECT_EQ("v1", dir.Read("Unit1.~pas"));
+
+  // A link is followed: the backup is the file, not a second link to it.
+  dir.Write("real/Main.pas", "old");
+  dir.MakeLink("Main.pas", "real/Main.pas");
+  ASSERT_TRUE(Real().LinkFile(dir / "Main.pas", dir / "Main.~pas"));
+  ASSERT_TRUE(Real().WriteFile(dir / "Main.pas", "new"));
+  EXPECT_EQ("old", dir.Read("Main.~pas"));
+  EXPECT_EQ("new", dir.Read("real/Main.pas"));
+}
+
+TEST(FileSystemTest, MoveTakesOverTheReplacedFilesBitsAndKeepsLinks) {
+  TTempDir dir;
+  dir.Write("tmp/Unit1.pas", "converted");
+  dir.Write("Unit1.pas", "original");
+  ::chmod(dir.Utf8("Unit1.pas").c_str(), 0640);
+  ASSERT_TRUE(Real().MoveFile(dir / "tmp/Unit1.pas", dir / "Unit1.pas"));
+  EXPECT_EQ("converted", dir.Read("Unit1.pas"));
+  EXPECT_EQ(0640u, dir.Mode("Unit1.pas"));
+
+  dir.Write("real/Main.pas", "original");
+  dir.MakeLink("Main.pas", "real/Main.pas");
+  dir.Write("tmp/Main.pas", "converted");
+  ASSERT_TRUE(Real().MoveFile(dir / "tmp/Main.pas", dir / "Main.pas"));
+  EXPECT_EQ("Main.pas->real/Main.pas Unit1.pas real/ real/Main.pas tmp/", dir.Tree());
+  EXPECT_EQ("converted", dir.Read("real/Main.pas"));
+
+  dir.MakeFolder("folder");
+  dir.Write("tmp/x", "x");
+  EXPECT_EQ(EISDIR, Real().MoveFile(dir / "tmp/x", dir / "folder").Error());
+  EXPECT_EQ(ENOENT, Real().MoveFile(dir / "tmp/missing", dir / "Unit1.pas").Error());
+  EXPECT_EQ("converted", dir.Read("Unit1.pas"));
+}
+
+// Across file systems nothing can be moved or linked; the helpers copy.
+TEST(FileSystemTest, AcrossFileSystemsMovesAndBackupsBecomeCopies) {
+  struct stat shm, tmp;
+  TTempDir dir;
+  if (::stat("/dev/shm", &shm) != 0 || ::stat(dir.Utf8("").c_str(), &tmp) != 0 ||
+      shm.st_dev == tmp.st_dev)
+    GTEST_SKIP() << "needs /dev/shm on a file system of its own";
+  char other[] = "/dev/shm/mirel-test-XXXXXX";
+  ASSERT_NE(nullptr, ::mkdtemp(other));
+  const String far = FromUtf8(other);
+  ASSERT_TRUE(Real().WriteFile(far + u"/Unit1.pas", "converted"));
+  dir.Write("Unit1.pas", "original");
+  ::chmod(dir.Utf8("Unit1.pas").c_str(), 0604);
+  EXPECT_EQ(EXDEV, Real().MoveFile(far + u"/Unit1.pas", dir / "Unit1.pas").Error());
+  EXPECT_EQ("original", dir.Read("Unit1.pas"));
+  EXPECT_EQ(EXDEV, Real().LinkFile(dir / "Unit1.pas", far + u"/Unit1.~pas").Error());
+
+  ASSERT_TRUE(BackUpFile(dir / "Unit1.pas", far + u"/Unit1.~pas"));
+  ASSERT_TRUE(ReplaceFile(far + u"/Unit1.pas", dir / "Unit1.pas"));
+  EXPECT_EQ("converted", dir.Read("Unit1.pas"));
+  EXPECT_EQ(0604u, dir.Mode("Unit1.pas"));
+  std::string backup;
+  ASSERT_TRUE(Real().ReadFile(far + u"/Unit1.~pas", backup));
+  EXPECT_EQ("original", backup);
+  EXPECT_TRUE(DeleteFolder(far));
 }
 
 TEST(FileSystemTest, ListsEntriesWithTheirOwnKindAndAnyNameBytes) {

@@ -242,6 +242,8 @@ TEST_F(ReplaceRunTest, AFailedBackupStopsTheRunBeforeAnyOriginalIsReplaced) {
   TComponentReplacer& r = BdeReplacer();
   OpenBdeProject(r);
   TFaultyFileSystem fs;
+  // Neither a second name nor a copy can be made.
+  fs.FailOn(TFsOp::opLink, u"*/RBackup/DataMod.~dfm", EXDEV);
   fs.FailOn(TFsOp::opCopy, u"*/RBackup/DataMod.~dfm");
   r.SetFileSystem(fs);
   EXPECT_FALSE(r.Run());
@@ -260,8 +262,7 @@ TEST_F(ReplaceRunTest, AFailedReplacementIsReportedAndTheUndoFileRestoresEveryth
   TComponentReplacer& r = BdeReplacer();
   OpenBdeProject(r);
   TFaultyFileSystem fs;
-  // Seven backup copies come first; the ninth copy replaces the second original.
-  fs.FailOnCall(TFsOp::opCopy, 9);
+  fs.FailOnCall(TFsOp::opMove, 2);  // the second original
   r.SetFileSystem(fs);
   EXPECT_FALSE(r.Run());
   r.SetFileSystem(TFileSystem::Real());
@@ -270,6 +271,42 @@ TEST_F(ReplaceRunTest, AFailedReplacementIsReportedAndTheUndoFileRestoresEveryth
       << "the failed copy left the original whole";
   EXPECT_EQ(ReadFile(kExpected + "/bde-expected/Main.pas"), ReadFile(app + "/Main.pas"));
   EXPECT_EQ("Replace failed.", LogLines(ReadFile(app + "/Wiz_Log.txt")).back());
+  ASSERT_TRUE(r.Restore(dir_ / "app/RBackup/RExpert.reu"));
+  ExpectOriginalsUntouched(app);
+}
+
+// As with a temporary folder on another file system, or backups on a file
+// system without hard links.
+TEST_F(ReplaceRunTest, WhereNothingCanBeLinkedOrMovedTheRunCopies) {
+  TComponentReplacer& r = BdeReplacer();
+  OpenBdeProject(r);
+  TFaultyFileSystem fs;
+  fs.FailOn(TFsOp::opLink, u"*", EPERM);
+  fs.FailOn(TFsOp::opMove, u"*", EXDEV);
+  r.SetFileSystem(fs);
+  ASSERT_TRUE(r.Run());
+  r.SetFileSystem(TFileSystem::Real());
+  EXPECT_EQ(14, fs.Calls(TFsOp::opCopy));  // seven backups, seven replacements
+  const std::string app = dir_.Utf8("app");
+  for (const char* f : kBdeChanged)
+    EXPECT_EQ(ReadFile(kExpected + "/bde-expected/" + f), ReadFile(app + "/" + f)) << f;
+  EXPECT_TRUE(TmpIsEmpty());
+  ASSERT_TRUE(r.Restore(dir_ / "app/RBackup/RExpert.reu"));
+  ExpectOriginalsUntouched(app);
+}
+
+TEST_F(ReplaceRunTest, AUnitReachedThroughALinkIsBackedUpAndReplacedAsItsFile) {
+  TComponentReplacer& r = BdeReplacer();
+  OpenBdeProject(r);
+  const std::string app = dir_.Utf8("app");
+  stdfs::create_directories(app + "/shared");
+  stdfs::rename(app + "/Reports.pas", app + "/shared/Reports.pas");
+  stdfs::create_symlink("shared/Reports.pas", app + "/Reports.pas");
+  ASSERT_TRUE(r.Run());
+  EXPECT_TRUE(stdfs::is_symlink(app + "/Reports.pas"));
+  EXPECT_EQ(ReadFile(kExpected + "/bde-expected/Reports.pas"), ReadFile(app + "/shared/Reports.pas"));
+  EXPECT_EQ(ReadFile(kExamples + "/bde/Reports.pas"), ReadFile(app + "/RBackup/Reports.~pas"));
+  EXPECT_FALSE(stdfs::is_symlink(app + "/RBackup/Reports.~pas"));
   ASSERT_TRUE(r.Restore(dir_ / "app/RBackup/RExpert.reu"));
   ExpectOriginalsUntouched(app);
 }
@@ -314,7 +351,7 @@ TEST_F(ReplaceRunTest, AFailedFolderCopyInFolderModeIsAFailedRun) {
   o.WriteLog = true;
   o.ViewLog = false;
   TFaultyFileSystem fs;
-  fs.FailOnCall(TFsOp::opCopy, 3);  // two backups, then the first converted file
+  fs.FailOnCall(TFsOp::opMove, 1);  // the first converted file
   r.SetFileSystem(fs);
   EXPECT_FALSE(r.Run());
   r.SetFileSystem(TFileSystem::Real());
