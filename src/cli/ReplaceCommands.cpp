@@ -36,6 +36,7 @@ struct TReplaceArgs {
   bool viewLog = false;
   bool verbose = false;
   int codePage = 0;
+  int jobs = 0;
 };
 
 String Absolute(const std::string& path) {
@@ -154,6 +155,7 @@ int Replace(const TReplaceArgs& a) {
 
   // The backup folder: RBackup by default; a relative one lies under the
   // project's or target folder, as in the wizard.
+  options.Threads = a.jobs;
   options.MakeBackup = !a.noBackup;
   const String typed = a.backupDir.empty() ? String(u"RBackup") : FromUtf8(a.backupDir);
   options.BackupDir = !typed.empty() && typed[0] == u'/' ? typed : CombinePath(base, typed);
@@ -258,6 +260,12 @@ void AddReplaceCommands(CLI::App& app, TCommandAction& action) {
   replace->add_flag("--no-log", a->noLog, "Do not write the log Wiz_Log.txt");
   replace->add_flag("--view-log", a->viewLog, "Print the log when the run is over");
   replace->add_flag("-v,--verbose", a->verbose, "Print every log line as the run goes");
+  replace
+      ->add_option("-j,--jobs", a->jobs,
+                   "Convert this many files at once (default: one per processor core); the "
+                   "result and the log are the same for any number")
+      ->check(CLI::Range(1, 64))
+      ->type_name("N");
   AddCodePageOption(*replace, a->codePage);
   replace->footer(
       "Converts the units (.pas, .dpr) of a project or a folder, and the form file (.dfm, "

@@ -44,27 +44,28 @@ bool IsFormDelimiter(char16_t c) {
 
 }  // namespace
 
-bool TComponentReplacer::ConvertObject(StringView target, size_t keywordPos, int depth,
+bool TComponentReplacer::ConvertObject(TFormParser& parser, const String& formText,
+                                       StringView target, size_t keywordPos, int depth,
                                        String& written, size_t& next) {
-  if (form_text_.size() >= static_cast<size_t>(INT_MAX)) return false;
-  form_parser_->SetTargetClass(target);
+  if (formText.size() >= static_cast<size_t>(INT_MAX)) return false;
+  parser.SetTargetClass(target);
   int pos = static_cast<int>(keywordPos) + 1;
-  if (!form_parser_->Parse(form_text_, u"<object>", pos)) return false;
-  String text = form_parser_->WriteObject(depth);
+  if (!parser.Parse(formText, u"<object>", pos)) return false;
+  String text = parser.WriteObject(depth);
   // A parse that recorded no header would otherwise erase the object.
   if (text.size() < 2 || text.compare(text.size() - 2, 2, u"\r\n") != 0) return false;
   const size_t stop = static_cast<size_t>(pos) - 1;
-  MIREL_ASSERT(stop > keywordPos && stop <= form_text_.size());
+  MIREL_ASSERT(stop > keywordPos && stop <= formText.size());
 
   // The parse also took the line break and indentation after "end"; they go
   // back as they were, so the next line keeps its layout. The indentation
   // before the keyword is already in the output, so the header loses the one
   // WriteObject gives it.
   size_t objectEnd = stop;
-  while (objectEnd > keywordPos && IsFormDelimiter(form_text_[objectEnd - 1])) --objectEnd;
+  while (objectEnd > keywordPos && IsFormDelimiter(formText[objectEnd - 1])) --objectEnd;
   text.erase(0, text.find_first_not_of(u' '));
   text.resize(text.size() - 2);
-  const StringView original = StringView(form_text_).substr(keywordPos, objectEnd - keywordPos);
+  const StringView original = StringView(formText).substr(keywordPos, objectEnd - keywordPos);
   if (original.find(u'\r') == StringView::npos) {
     // A form written with bare line feeds keeps them in the converted object.
     String lf;
@@ -73,17 +74,29 @@ bool TComponentReplacer::ConvertObject(StringView target, size_t keywordPos, int
       if (!(text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')) lf += text[i];
     text = std::move(lf);
   }
-  text.append(form_text_, objectEnd, stop - objectEnd);
+  text.append(formText, objectEnd, stop - objectEnd);
   written = std::move(text);
   next = stop;
   return true;
 }
 
 void TComponentReplacer::ProcessForm(TFormFile form, const String& outputFile) {
-  form_text_ = std::move(form.Text);
-  TFormScanner lexer(form_text_);
+  TFileConversion conversion;
+  try {
+    ConvertForm(std::move(form), outputFile, *form_parser_, form_text_, conversion);
+  } catch (...) {
+    conversion.Error = std::current_exception();  // thrown once the count is logged
+  }
+  ApplyConversion(conversion, outputFile);
+}
+
+void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile,
+                                     TFormParser& parser, String& formText,
+                                     TFileConversion& conversion) const {
+  formText = std::move(form.Text);
+  TFormScanner lexer(formText);
   String out;
-  out.reserve(form_text_.size() + form_text_.size() / 8);
+  out.reserve(formText.size() + formText.size() / 8);
   int count = 0;
   int depth = -1;
   TFormObject obj;
@@ -126,7 +139,8 @@ void TComponentReplacer::ProcessForm(TFormFile form, const String& outputFile) {
               // again would cost time that grows with the square of the depth.
               out += *target;
               ++tooDeep;
-            } else if (ConvertObject(*target, keywordPos, depth, written, next)) {
+            } else if (ConvertObject(parser, formText, *target, keywordPos, depth, written,
+                                     next)) {
               ++count;
               out.resize(bufferPos);
               out += written;
@@ -137,10 +151,11 @@ void TComponentReplacer::ProcessForm(TFormFile form, const String& outputFile) {
               // counted as a converted object. Its old properties may not
               // load under the new class, so the log says which it was.
               out += *target;
-              LogLine(u"Object " + String(obj.ObjName) + u": " + String(lexem) +
-                      u" could not be converted; only its class name was replaced");
-              if (form_parser_->DepthExceeded())
-                tooDeepUntil = static_cast<size_t>(form_parser_->DepthExceededAt() - 1);
+              conversion.LogLines.push_back(
+                  u"Object " + String(obj.ObjName) + u": " + String(lexem) +
+                  u" could not be converted; only its class name was replaced");
+              if (parser.DepthExceeded())
+                tooDeepUntil = static_cast<size_t>(parser.DepthExceededAt() - 1);
             }
             continue;
           }
@@ -153,31 +168,32 @@ void TComponentReplacer::ProcessForm(TFormFile form, const String& outputFile) {
   }
 
   if (tooDeep > 0)
-    LogLine(IntToStr(tooDeep) +
-            u" more object(s) nested too deeply could not be converted; only their class names "
-            u"were replaced");
-  LogChanges(count);
+    conversion.LogLines.push_back(
+        IntToStr(tooDeep) +
+        u" more object(s) nested too deeply could not be converted; only their class names "
+        u"were replaced");
+  conversion.LogLines.push_back(ChangesText(count));
   if (count > 0) {
-    WriteFormFile(form, out, outputFile);
-    ++changed_count_;
+    conversion.Output = FormFileBytes(form, out, outputFile);
+    conversion.Changed = true;
   }
 }
 
 void TComponentReplacer::WriteFormFile(const TFormFile& form, StringView text,
                                        const String& outputFile) {
-  if (!form.Binary) {
-    WriteOutput(outputFile, form.Bytes(text));
-    return;
-  }
+  WriteOutput(outputFile, FormFileBytes(form, text, outputFile));
+}
+
+std::string TComponentReplacer::FormFileBytes(const TFormFile& form, StringView text,
+                                              const String& outputFile) const {
+  if (!form.Binary) return form.Bytes(text);
   TBinaryFormKind kind = form.Kind;
   kind.Header.MemoryFlags = 0x1030;
-  std::string bytes;
   try {
-    bytes = TextToBinaryForm(text, kind, *form.Encoding);
+    return TextToBinaryForm(text, kind, *form.Encoding);
   } catch (const EFormFormatError& e) {
     throw EFormFormatError(outputFile + u": " + e.Message());
   }
-  WriteOutput(outputFile, bytes);
 }
 
 void TComponentReplacer::CollectDatabaseNames(const String& formFileName) {

@@ -42,6 +42,10 @@ class TReplaceOptions {
   /// Open the log after a successful run (only with WriteLog).
   /// Persisted as "ViewLog".
   bool ViewLog = false;
+  /// How many files a run converts at once: 0 for one per processor core,
+  /// 1 for one after the other. The log, the outputs and the order of every
+  /// change to the disk are the same either way. Not persisted.
+  int Threads = 0;
 
   /// Reads "Dest" (its low 8 bits are kept), "Directory", "IncludeSubDirs",
   /// "MakeBackup", "WriteLog" and "ViewLog" from section of ini, in that

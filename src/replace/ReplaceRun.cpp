@@ -8,13 +8,17 @@
 // is written; and only then are originals replaced, each one atomically. A
 // failure before that point leaves every original as it was.
 #include <algorithm>
+#include <deque>
+#include <memory>
 #include <unordered_set>
+#include <vector>
 
 #include "files/FileUtils.h"
 #include "ide/IDEUtils.h"
 #include "replace/FileNames.h"
 #include "replace/Replacer.h"
 #include "replace/UndoFile.h"
+#include "replace/WorkerPool.h"
 #include "rtl/Hooks.h"
 
 namespace mirel {
@@ -97,6 +101,21 @@ void TComponentReplacer::CreateBackupDir() {
   }
 }
 
+namespace {
+
+// A file on its way through a run: read by the run's thread, converted on a
+// worker, applied by the run's thread in file order.
+struct TPendingFile {
+  int Index = 0;
+  String Output;  // where its converted copy goes
+  std::string Bytes;
+  TFsResult Read;
+  TFileConversion Conversion;
+  long long Ticket = 0;
+};
+
+}  // namespace
+
 bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
   const bool folderMode = options_.Dest != 0;
   const String root = CombinePath(options_.Directory, u"");
@@ -106,16 +125,58 @@ bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
   // Most files share their folder with the one before.
   String madeOutFolder;
   String madeBackupFolder;
+  // Where a file lies below the target folder; its converted copy and its
+  // backup keep that place.
+  const auto relativeOf = [&](const String& file) {
+    if (folderMode && file.size() > root.size() && StartsText(root, file))
+      return file.substr(root.size());
+    return String();
+  };
+  const auto outFolderOf = [&](const String& file) {
+    const String subFolder = ExtractFilePath(relativeOf(file));
+    return subFolder.empty() ? tempFolder : CombinePath(tempFolder, subFolder);
+  };
+
+  // Files are converted on workers, ahead of the one whose turn it is:
+  // enough to keep every worker busy, few enough that memory follows the
+  // largest files and not the tree. Everything the conversions write into
+  // is declared before the pool, which waits for them when it goes.
+  std::deque<TPendingFile> ahead;
+  std::vector<std::unique_ptr<TFormParser>> parsers;
+  std::vector<String> formTexts;
+  TWorkerPool pool(TWorkerPool::ThreadsFor(options_.Threads));
+  parsers.resize(static_cast<size_t>(pool.Workers()));
+  formTexts.resize(static_cast<size_t>(pool.Workers()));
+  const size_t window = pool.Workers() > 1 ? static_cast<size_t>(2 * pool.Workers()) : 1;
+  int next = 0;  // the next file to read
+  const auto readAhead = [&](int limit) {
+    for (; ahead.size() < window && next < limit; ++next) {
+      TPendingFile& p = ahead.emplace_back();
+      p.Index = next;
+      const String& file = units_[next];
+      p.Output = CombinePath(outFolderOf(file), ExtractFileName(file));
+      p.Read = fs_->ReadFile(file, p.Bytes);
+      if (!p.Read) continue;
+      p.Ticket = pool.Submit([this, &p, file, &parsers, &formTexts](int worker) {
+        try {
+          std::unique_ptr<TFormParser>& parser = parsers[static_cast<size_t>(worker)];
+          if (!parser) parser = NewFormParser();
+          ConvertFile(file, p.Bytes, p.Output, *parser, formTexts[static_cast<size_t>(worker)],
+                      p.Conversion);
+        } catch (...) {
+          p.Conversion.Error = std::current_exception();
+        }
+        p.Bytes = std::string();
+      });
+    }
+  };
+
   for (int i = 0; i < units_.Count(); ++i) {
     WaitIndicator().Progress(i, units_.Count());
     const String file = units_[i];
-    // Where the file lies below the target folder; its converted copy and its
-    // backup keep that place.
-    String relative;
-    if (folderMode && file.size() > root.size() && StartsText(root, file))
-      relative = file.substr(root.size());
+    const String relative = relativeOf(file);
     const String subFolder = ExtractFilePath(relative);
-    const String outFolder = subFolder.empty() ? tempFolder : CombinePath(tempFolder, subFolder);
+    const String outFolder = outFolderOf(file);
     if (folderMode && outFolder != madeOutFolder) {
       if (!ForceFolders(outFolder, *fs_)) throw EFCreateError(u"Failed to create directory.");
       madeOutFolder = outFolder;
@@ -132,8 +193,17 @@ bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
       continue;
     }
 
+    // In project mode the units come first, then (after the scan) the forms.
+    readAhead(scanPending ? listed : units_.Count());
+    MIREL_ASSERT(!ahead.empty() && ahead.front().Index == i);
+    TPendingFile& pending = ahead.front();
+    LogLine(u"Processing file: " + file);
+    if (!pending.Read)
+      throw EFOpenError(u"Cannot open file \"" + file + u"\". " + pending.Read.Message());
+    pool.Wait(pending.Ticket);
     const int before = changed_count_;
-    ProcessFile(file, outFolder);
+    ApplyConversion(pending.Conversion, OutputFileName(file, outFolder));
+    ahead.pop_front();
     if (changed_count_ == before || !options_.MakeBackup) continue;
 
     String backup;

@@ -16,21 +16,29 @@ std::string TTextFile::Bytes(StringView text) const {
 
 TComponentReplacer::TComponentReplacer(TFormParserClass formParserClass, StringView sourceUnit,
                                        StringView targetUnits, TReplaceOptions& options)
-    : source_unit_(UpperCase(sourceUnit)), target_units_(targetUnits), options_(options) {
+    : form_parser_class_(formParserClass),
+      source_unit_(UpperCase(sourceUnit)),
+      target_units_(targetUnits),
+      options_(options) {
   class_map_.SetSorted(true);
   class_map_.SetDuplicates(TDuplicates::dupIgnore);
   MIREL_ASSERT(formParserClass != nullptr);
-  form_parser_ = formParserClass();
-  MIREL_ASSERT(form_parser_ != nullptr);
-  form_parser_->OnLookupValue = [this](StringView name, StringView value, String& answer) {
-    answer = GetDatabaseComponent(name, value);
-  };
+  form_parser_ = NewFormParser();
   log_.SetLogTitle(options_.Title() + u" log");
   log_.SetCreationCaption(u"Created at:");
   log_.SetDoubleSpaced(true);
 }
 
 TComponentReplacer::~TComponentReplacer() = default;
+
+std::unique_ptr<TFormParser> TComponentReplacer::NewFormParser() const {
+  std::unique_ptr<TFormParser> parser = form_parser_class_();
+  MIREL_ASSERT(parser != nullptr);
+  parser->OnLookupValue = [this](StringView name, StringView value, String& answer) {
+    answer = GetDatabaseComponent(name, value);
+  };
+  return parser;
+}
 
 void TComponentReplacer::AddClassPair(StringView sourceClass, StringView targetClass) {
   const int k = target_classes_.Add(String(targetClass));
@@ -74,8 +82,12 @@ void TComponentReplacer::LogLine(StringView text) {
   if (OnLogLine) OnLogLine(text);
 }
 
+String TComponentReplacer::ChangesText(int count) {
+  return count == 0 ? String(u"No changes") : IntToStr(count) + u" change(s)";
+}
+
 void TComponentReplacer::LogChanges(int count) {
-  LogLine(count == 0 ? String(u"No changes") : IntToStr(count) + u" change(s)");
+  LogLine(ChangesText(count));
 }
 
 std::string TComponentReplacer::ReadInput(const String& fileName) {
@@ -90,19 +102,46 @@ void TComponentReplacer::WriteOutput(const String& fileName, std::string_view by
   if (!r) throw EFCreateError(u"Cannot create file \"" + fileName + u"\". " + r.Message());
 }
 
-void TComponentReplacer::ProcessFile(const String& fileName, const String& outputFolder) {
-  LogLine(u"Processing file: " + fileName);
-  const std::string bytes = ReadInput(fileName);
-  const String output = CombinePath(outputFolder, ExtractFileName(fileName));
+String TComponentReplacer::OutputFileName(const String& fileName, const String& outputFolder) {
+  String output = CombinePath(outputFolder, ExtractFileName(fileName));
   // The converted copy must never land on the original.
   if (output == fileName)
     throw EFCreateError(u"Cannot create file \"" + output +
                         u"\". The output folder is the folder of the original.");
-  const String ext = UpperCase(ExtractFileExt(fileName));
-  if (ext == u".PAS" || ext == u".DPR")
-    ProcessUnit(ReadTextFile(bytes), fileName, output);
-  else
-    ProcessForm(ReadFormFile(bytes, fileName), output);
+  return output;
+}
+
+void TComponentReplacer::ProcessFile(const String& fileName, const String& outputFolder) {
+  LogLine(u"Processing file: " + fileName);
+  const std::string bytes = ReadInput(fileName);
+  const String output = OutputFileName(fileName, outputFolder);
+  TFileConversion conversion;
+  ConvertFile(fileName, bytes, output, *form_parser_, form_text_, conversion);
+  ApplyConversion(conversion, output);
+}
+
+void TComponentReplacer::ConvertFile(const String& fileName, std::string_view bytes,
+                                     const String& outputFile, TFormParser& parser,
+                                     String& formText, TFileConversion& conversion) const {
+  try {
+    const String ext = UpperCase(ExtractFileExt(fileName));
+    if (ext == u".PAS" || ext == u".DPR")
+      ConvertUnit(ReadTextFile(bytes), fileName, conversion);
+    else
+      ConvertForm(ReadFormFile(bytes, fileName), outputFile, parser, formText, conversion);
+  } catch (...) {
+    conversion.Error = std::current_exception();
+  }
+}
+
+void TComponentReplacer::ApplyConversion(const TFileConversion& conversion,
+                                         const String& outputFile) {
+  for (const String& form : conversion.FormFiles) AddResourceForm(form);
+  for (const String& line : conversion.LogLines) LogLine(line);
+  if (conversion.Error) std::rethrow_exception(conversion.Error);
+  if (!conversion.Changed) return;
+  WriteOutput(outputFile, conversion.Output);
+  ++changed_count_;
 }
 
 TTextFile TComponentReplacer::ReadTextFile(std::string_view bytes) {

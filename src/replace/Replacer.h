@@ -25,11 +25,13 @@
 
 #include <bitset>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "files/FileSystem.h"
 #include "files/LogWriter.h"
@@ -71,6 +73,21 @@ struct TFormFile : TTextFile {
   TBinaryFormKind Kind;
 };
 
+/// What converting one file gave, before any of it reached the run: the
+/// conversion itself reads nothing and writes nothing, so that several files
+/// can be converted at once and their effects applied in file order.
+struct TFileConversion {
+  /// The lines to log, in order.
+  std::vector<String> LogLines;
+  /// Form files named by resource directives, as named (not looked up yet).
+  std::vector<String> FormFiles;
+  /// Output holds the converted file.
+  bool Changed = false;
+  std::string Output;
+  /// What went wrong, to be thrown once LogLines are logged.
+  std::exception_ptr Error;
+};
+
 class TComponentReplacer {
  public:
   /// options is borrowed and must outlive the replacer (the profiles share
@@ -108,6 +125,23 @@ class TComponentReplacer {
   /// file cannot be read, EFCreateError when the output cannot be written or
   /// would be fileName itself, EFormFormatError for a damaged binary form.
   void ProcessFile(const String& fileName, const String& outputFolder);
+
+  /// The conversion of ProcessFile without its effects: the file's bytes as
+  /// read, converted with parser (which must come from this replacer's form
+  /// parser class; see NewFormParser), into conversion. formText keeps the
+  /// text parser's results point into. Throws nothing: a failure is stored
+  /// in conversion.Error. May run on any thread, at the same time as other
+  /// conversions with other parsers, while the run state (Units,
+  /// DatabaseMap, the class map) is left as it is.
+  void ConvertFile(const String& fileName, std::string_view bytes, const String& outputFile,
+                   TFormParser& parser, String& formText, TFileConversion& conversion) const;
+  /// The effects of a conversion, as ProcessFile has them: the form files
+  /// found are appended to Units, the lines logged, then its Error thrown or
+  /// outputFile written (and ChangedCount raised) when it changed.
+  void ApplyConversion(const TFileConversion& conversion, const String& outputFile);
+  /// A new form parser of this replacer's class, its database-name lookup
+  /// bound to GetDatabaseComponent.
+  std::unique_ptr<TFormParser> NewFormParser() const;
 
   /// Records in DatabaseMap the database names that the TDatabase objects of
   /// a form file declare, as name = root object name "." component name (an
@@ -241,12 +275,30 @@ class TComponentReplacer {
   // The folder the run's log goes to.
   String RunFolder() const;
 
-  // Finds the form file a resource directive names and appends it to Units.
-  void AddResourceForm(StringView directive, const String& sourceFile);
+  // The conversions behind ProcessUnit, ProcessComment and ProcessForm.
+  void ConvertUnit(const TTextFile& unit, const String& sourceFile,
+                   TFileConversion& conversion) const;
+  String ConvertComment(StringView lexem, const String& sourceFile, int& count,
+                        TFileConversion& conversion) const;
+  void ConvertForm(TFormFile form, const String& outputFile, TFormParser& parser,
+                   String& formText, TFileConversion& conversion) const;
+  // The bytes of a converted form text in the kind form was read in.
+  std::string FormFileBytes(const TFormFile& form, StringView text,
+                            const String& outputFile) const;
+  // The form file a resource directive names, beside sourceFile; "" when it
+  // names none.
+  static String ResourceFormName(StringView directive, const String& sourceFile);
+  // Finds a form file named by a resource directive and appends it to Units.
+  void AddResourceForm(const String& formFile);
   // Parses the mapped object whose keyword is at keywordPos (0-based) of
-  // form_text_ and gives its new text; false when it does not parse.
-  bool ConvertObject(StringView target, size_t keywordPos, int depth, String& written,
-                     size_t& next);
+  // text and gives its new text; false when it does not parse.
+  static bool ConvertObject(TFormParser& parser, const String& text, StringView target,
+                            size_t keywordPos, int depth, String& written, size_t& next);
+  // "No changes" for 0, else the count followed by " change(s)".
+  static String ChangesText(int count);
+  // The path of a file's converted copy; EFCreateError when it would be the
+  // file itself.
+  static String OutputFileName(const String& fileName, const String& outputFolder);
 
   TStringList class_map_;
   // What the source class names have in common, to turn most identifiers
@@ -265,6 +317,7 @@ class TComponentReplacer {
   int changed_count_ = 0;
   TStringList undo_list_;
   TStringList database_map_;
+  TFormParserClass form_parser_class_;
   std::unique_ptr<TFormParser> form_parser_;
   String source_unit_;
   String target_units_;

@@ -29,6 +29,13 @@ bool StartsWith(StringView s, StringView prefix) {
 
 void TComponentReplacer::ProcessUnit(const TTextFile& unit, const String& sourceFile,
                                      const String& outputFile) {
+  TFileConversion conversion;
+  ConvertUnit(unit, sourceFile, conversion);
+  ApplyConversion(conversion, outputFile);
+}
+
+void TComponentReplacer::ConvertUnit(const TTextFile& unit, const String& sourceFile,
+                                     TFileConversion& conversion) const {
   TPasParser lexer(unit.Text);
   String out;
   out.reserve(unit.Text.size() + 256);
@@ -42,7 +49,7 @@ void TComponentReplacer::ProcessUnit(const TTextFile& unit, const String& source
     bool isReplaced = false;
     switch (code) {
       case LexComment:
-        replaced = ProcessComment(lexem, sourceFile, count);
+        replaced = ConvertComment(lexem, sourceFile, count, conversion);
         isReplaced = true;
         break;
       case LexIdent:
@@ -73,17 +80,26 @@ void TComponentReplacer::ProcessUnit(const TTextFile& unit, const String& source
     }
   }
 
-  LogChanges(count);
+  conversion.LogLines.push_back(ChangesText(count));
   if (!unchanged) {
-    WriteOutput(outputFile, unit.Bytes(out));
-    ++changed_count_;
+    conversion.Output = unit.Bytes(out);
+    conversion.Changed = true;
   }
 }
 
 String TComponentReplacer::ProcessComment(StringView lexem, const String& sourceFile, int& count) {
+  TFileConversion conversion;
+  String result = ConvertComment(lexem, sourceFile, count, conversion);
+  for (const String& form : conversion.FormFiles) AddResourceForm(form);
+  return result;
+}
+
+String TComponentReplacer::ConvertComment(StringView lexem, const String& sourceFile, int& count,
+                                          TFileConversion& conversion) const {
   const String upper = UpperCase(lexem);
   if (StartsWith(upper, u"{$R ") || StartsWith(upper, u"{$RESOURCE ")) {
-    AddResourceForm(lexem, sourceFile);
+    String form = ResourceFormName(lexem, sourceFile);
+    if (!form.empty()) conversion.FormFiles.push_back(std::move(form));
     return String(lexem);
   }
   if (lexem.empty()) return String();
@@ -104,27 +120,27 @@ String TComponentReplacer::ProcessComment(StringView lexem, const String& source
   return result;
 }
 
-void TComponentReplacer::AddResourceForm(StringView directive, const String& sourceFile) {
+String TComponentReplacer::ResourceFormName(StringView directive, const String& sourceFile) {
   const String upper = UpperCase(directive);
   const size_t dot = upper.rfind(u'.');
-  if (dot == String::npos || upper.size() - dot - 1 < 3) return;
+  if (dot == String::npos || upper.size() - dot - 1 < 3) return String();
   const String ext = upper.substr(dot, 4);
-  if (ext != u".DFM" && ext != u".NFM") return;
-  if (dot + 4 < upper.size() && IsNameChar(upper[dot + 4])) return;  // *.dfmx and the like
+  if (ext != u".DFM" && ext != u".NFM") return String();
+  if (dot + 4 < upper.size() && IsNameChar(upper[dot + 4])) return String();  // *.dfmx and the like
 
-  String formFile;
   if (dot > 0 && upper[dot - 1] == u'*') {
     // {$R *.dfm}: the form beside the unit, with the unit's own name.
-    if (dot < 2 || (upper[dot - 2] != u' ' && upper[dot - 2] != u'\t')) return;
-    formFile = ChangeFileExt(sourceFile, ext);
-  } else {
-    size_t start = dot;
-    while (start > 0 && IsNameChar(directive[start - 1])) --start;
-    if (start == dot) return;
-    formFile =
-        CombinePath(ExtractFilePath(sourceFile), String(directive.substr(start, dot - start)) +
-                                                     String(directive.substr(dot, 4)));
+    if (dot < 2 || (upper[dot - 2] != u' ' && upper[dot - 2] != u'\t')) return String();
+    return ChangeFileExt(sourceFile, ext);
   }
+  size_t start = dot;
+  while (start > 0 && IsNameChar(directive[start - 1])) --start;
+  if (start == dot) return String();
+  return CombinePath(ExtractFilePath(sourceFile), String(directive.substr(start, dot - start)) +
+                                                      String(directive.substr(dot, 4)));
+}
+
+void TComponentReplacer::AddResourceForm(const String& formFile) {
   const String found = FindFileIgnoringCase(formFile, *fs_);
   if (!fs_->FileExists(found)) return;
   // Two directives (or a unit given twice) must not convert a form twice.

@@ -393,3 +393,54 @@ TEST_F(ReplaceRunTest, ASecondRunNeverOverwritesTheBackupsOfTheFirst) {
   ASSERT_TRUE(r.Restore(dir_ / "app/RBackup/RExpert.reu"));
   ExpectOriginalsUntouched(app);
 }
+
+// Files are converted on several threads at once; the run must not show it.
+TEST_F(ReplaceRunTest, ConvertingManyFilesAtOnceGivesTheRunOfOneAtATime) {
+  TComponentReplacer& r = BdeReplacer();
+  const auto runWith = [&](int threads, const std::string& name, bool damaged) {
+    for (const char* sub : {"a", "b", "c", "d", "e", "f"})
+      CopyExample("bde", name + "/" + sub);
+    if (damaged)  // a binary form cut short, in the middle of the run
+      dir_.Write(name + "/c/Customers.dfm", ReadFile(kExamples + "/bde/Customers.dfm").substr(0, 90));
+    TReplaceOptions& o = r.Options();
+    o.Dest = 1;
+    o.Directory = dir_ / name;
+    o.IncludeSubDirs = true;
+    o.MakeBackup = true;
+    o.BackupDir = dir_ / (name + "/RBackup");
+    o.WriteLog = true;
+    o.ViewLog = false;
+    o.Threads = threads;
+    std::string outcome;
+    try {
+      outcome = r.Run() ? "done" : "failed";
+    } catch (const EFormFormatError&) {
+      outcome = "damaged form";
+    }
+    o.Threads = 0;
+    // The log and the tree, with the folder's own name taken out.
+    std::string log;
+    const std::string root = dir_.Utf8(name);
+    for (std::string line : LogLines(ReadFile(root + "/Wiz_Log.txt"))) {
+      for (size_t at; (at = line.find(root)) != std::string::npos;) line.replace(at, root.size(), "~");
+      log += line + "\n";
+    }
+    std::string tree;
+    for (const auto& e : stdfs::recursive_directory_iterator(root))
+      if (e.is_regular_file() && e.path().filename() != "Wiz_Log.txt" &&
+          e.path().filename() != "RExpert.reu")
+        tree += e.path().string().substr(root.size()) + "=" +
+                ReadFile(e.path().string()) + "\n";
+    return outcome + "\n" + log + tree;
+  };
+  const std::string one = runWith(1, "one", false);
+  EXPECT_EQ(0u, one.rfind("done\n", 0));
+  EXPECT_EQ(one, runWith(4, "four", false));
+  EXPECT_EQ(one, runWith(3, "three", false));
+
+  const std::string oneDamaged = runWith(1, "one-damaged", true);
+  EXPECT_EQ(0u, oneDamaged.rfind("damaged form\n", 0));
+  EXPECT_EQ(oneDamaged, runWith(4, "four-damaged", true));
+  ExpectOriginalsUntouched(dir_.Utf8("four-damaged/a"));
+  EXPECT_TRUE(TmpIsEmpty());
+}
