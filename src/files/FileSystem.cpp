@@ -323,23 +323,30 @@ class PosixFileSystem final : public TFileSystem {
 
   TFsResult MoveFile(const String& from, const String& to) override {
     const std::string source = ToUtf8(from);
-    std::string target;
-    if (const int err = ResolveTarget(ToUtf8(to), target)) return TFsResult::Fail(err);
+    std::string target = ToUtf8(to);
     struct stat st;
     if (::lstat(source.c_str(), &st) != 0) return TFsResult::Fail(errno);
     if (!S_ISREG(st.st_mode)) return TFsResult::Fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     struct stat old;
-    if (::stat(target.c_str(), &old) == 0) {
+    int found = ::lstat(target.c_str(), &old);
+    if (found == 0 && S_ISLNK(old.st_mode)) {
+      if (const int err = ResolveTarget(ToUtf8(to), target)) return TFsResult::Fail(err);
+      found = ::stat(target.c_str(), &old);
+    }
+    if (found == 0) {
       if (S_ISDIR(old.st_mode)) return TFsResult::Fail(EISDIR);
       if (!S_ISREG(old.st_mode)) return TFsResult::Fail(EINVAL);
       // A move to another file system would fail only at the rename, after
       // the source had been given the target's owner and bits.
       if (old.st_dev != st.st_dev) return TFsResult::Fail(EXDEV);
       // Owner first: changing it may clear set-id bits that the mode restores.
-      if (::chown(source.c_str(), old.st_uid, old.st_gid) != 0) {
-        // Only the superuser may give a file away; the bits still carry over.
-      }
-      if (::chmod(source.c_str(), old.st_mode & 07777) != 0) return TFsResult::Fail(errno);
+      if ((old.st_uid != st.st_uid || old.st_gid != st.st_gid) &&
+          ::chown(source.c_str(), old.st_uid, old.st_gid) == 0)
+        st.st_mode &= ~static_cast<mode_t>(06000);  // what chown may have cleared
+      // (Only the superuser may give a file away; the bits still carry over.)
+      if ((old.st_mode & 07777) != (st.st_mode & 07777) &&
+          ::chmod(source.c_str(), old.st_mode & 07777) != 0)
+        return TFsResult::Fail(errno);
     } else if (errno != ENOENT) {
       return TFsResult::Fail(errno);
     }

@@ -69,7 +69,9 @@ String MakeTempFolder(StringView prefix, unsigned counter, TFileSystem& fs) {
 
 namespace {
 
-using TFileTransfer = TFsResult (*)(const String& from, const String& to, TFileSystem& fs);
+// Puts one file of a folder (a regular file, or a link to one) in place.
+using TFileTransfer = TFsResult (*)(const String& from, const String& to, bool isLink,
+                                    TFileSystem& fs);
 
 bool TransferFolder(StringView source, StringView dest, TFileSystem& fs, TFileTransfer transfer) {
   std::vector<TFolderEntry> entries;
@@ -88,7 +90,7 @@ bool TransferFolder(StringView source, StringView dest, TFileSystem& fs, TFileTr
       if (!fs.FolderExists(to) && !CreateOne(fs, to)) return false;
       if (!TransferFolder(from, to, fs, transfer)) ok = false;
     } else if (kind == TFileKind::fkFile) {
-      if (!transfer(from, to, fs)) return false;
+      if (!transfer(from, to, entry.kind == TFileKind::fkSymlink, fs)) return false;
     } else {
       return false;
     }
@@ -96,13 +98,13 @@ bool TransferFolder(StringView source, StringView dest, TFileSystem& fs, TFileTr
   return ok;
 }
 
-TFsResult CopyOver(const String& from, const String& to, TFileSystem& fs) {
+TFsResult CopyOver(const String& from, const String& to, bool, TFileSystem& fs) {
   return fs.CopyFile(from, to, true);
 }
 
-TFsResult MoveOver(const String& from, const String& to, TFileSystem& fs) {
+TFsResult MoveOver(const String& from, const String& to, bool isLink, TFileSystem& fs) {
   // A link is moved as the file it points to, which stays where it is.
-  if (fs.LinkStat(from).kind != TFileKind::fkFile) return fs.CopyFile(from, to, true);
+  if (isLink) return fs.CopyFile(from, to, true);
   return ReplaceFile(from, to, fs);
 }
 
@@ -192,9 +194,13 @@ String BackupFileName(StringView fileName) {
 
 namespace mirel {
 
-String FindFileIgnoringCase(StringView path, TFileSystem& fs) {
+String FindFileIgnoringCase(StringView path, TFileSystem& fs, TFileKind* kind) {
+  TFileKind ignored;
+  TFileKind& found = kind ? *kind : ignored;
   const String exact(path);
-  if (path.empty() || fs.Exists(exact)) return exact;
+  found = TFileKind::fkNone;
+  if (path.empty()) return exact;
+  if ((found = fs.Stat(exact).kind) != TFileKind::fkNone) return exact;
   const size_t slash = path.rfind(u'/');
   const String folder =
       slash == StringView::npos ? String(u".") : String(path.substr(0, slash + 1));
@@ -209,7 +215,8 @@ String FindFileIgnoringCase(StringView path, TFileSystem& fs) {
     for (const String& guess :
          {stem + LowerCase(name.substr(dot)), stem + UpperCase(name.substr(dot)), LowerCase(name),
           UpperCase(name)})
-      if (guess != name && fs.Exists(prefix + guess)) return prefix + guess;
+      if (guess != name && (found = fs.Stat(prefix + guess).kind) != TFileKind::fkNone)
+        return prefix + guess;
   }
   std::vector<TFolderEntry> entries;
   if (!fs.ListFolder(folder, entries)) return exact;
@@ -217,6 +224,7 @@ String FindFileIgnoringCase(StringView path, TFileSystem& fs) {
   for (const TFolderEntry& e : entries)
     if (SameText(e.name, name) && (best == nullptr || e.name < best->name)) best = &e;
   if (best == nullptr) return exact;
+  found = fs.Stat(prefix + best->name).kind;
   return prefix + best->name;
 }
 

@@ -83,7 +83,10 @@ bool DeleteFolder(StringView folder, TFileSystem& fs = TFileSystem::Real());
 /// upper case, when such a file exists; otherwise the entry of its folder
 /// whose name equals its last element without regard to ASCII case (the
 /// first in name order, when several do); otherwise `path`.
-String FindFileIgnoringCase(StringView path, TFileSystem& fs = TFileSystem::Real());
+/// kind, when given, receives the kind of what the returned path names
+/// (links followed; fkNone when nothing is there).
+String FindFileIgnoringCase(StringView path, TFileSystem& fs = TFileSystem::Real(),
+                            TFileKind* kind = nullptr);
 
 /// The name of the backup copy of a file: its extension (the part of the
 /// last path element from its last '.') becomes ".~" followed by the old

@@ -95,13 +95,19 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile,
                                      TFileConversion& conversion) const {
   formText = std::move(form.Text);
   TFormScanner lexer(formText);
+  // The output is the text with a few pieces replaced: what lies between
+  // them is copied in runs, not lexem by lexem.
   String out;
-  out.reserve(formText.size() + formText.size() / 8);
+  size_t copied = 0;  // the text before this is in out
+  const auto copyUpTo = [&](size_t pos) {
+    if (out.empty()) out.reserve(formText.size() + formText.size() / 8);
+    out.append(formText, copied, pos - copied);
+    copied = pos;
+  };
   int count = 0;
   int depth = -1;
   TFormObject obj;
   size_t keywordPos = 0;    // 0-based index of the last "object" keyword
-  size_t bufferPos = 0;     // where that keyword begins in the output
   size_t tooDeepUntil = 0;  // objects before this nest too deeply to be parsed
   int tooDeep = 0;
 
@@ -111,7 +117,6 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile,
       case LexKwObject:
         obj.KeywordJustRead = true;
         keywordPos = lexer.PrevPos();
-        bufferPos = out.size();
         ++depth;
         break;
       case LexKwInherited:
@@ -137,20 +142,25 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile,
               // Inside an object the parser could not follow to its end for
               // its depth: this one nests as deep, and parsing each of them
               // again would cost time that grows with the square of the depth.
+              copyUpTo(lexer.PrevPos());
               out += *target;
+              copied += lexem.size();
               ++tooDeep;
             } else if (ConvertObject(parser, formText, *target, keywordPos, depth, written,
                                      next)) {
               ++count;
-              out.resize(bufferPos);
+              copyUpTo(keywordPos);
               out += written;
+              copied = next;
               lexer.ContinueAt(next);
               --depth;  // its "end" has been consumed with it
             } else {
               // Not parsed: only the class name changes, and that is not
               // counted as a converted object. Its old properties may not
               // load under the new class, so the log says which it was.
+              copyUpTo(lexer.PrevPos());
               out += *target;
+              copied += lexem.size();
               conversion.LogLines.push_back(
                   u"Object " + String(obj.ObjName) + u": " + String(lexem) +
                   u" could not be converted; only its class name was replaced");
@@ -164,8 +174,8 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile,
       default:
         break;
     }
-    out += lexem;
   }
+  if (count > 0) copyUpTo(formText.size());
 
   if (tooDeep > 0)
     conversion.LogLines.push_back(

@@ -37,10 +37,11 @@ void TComponentReplacer::ProcessUnit(const TTextFile& unit, const String& source
 void TComponentReplacer::ConvertUnit(const TTextFile& unit, const String& sourceFile,
                                      TFileConversion& conversion) const {
   TPasParser lexer(unit.Text);
+  // The text with a few lexems replaced: what lies between them is copied
+  // in runs, not lexem by lexem.
   String out;
-  out.reserve(unit.Text.size() + 256);
+  size_t copied = 0;  // the text before this is in out
   int count = 0;
-  bool unchanged = true;
   bool inUses = false;
 
   StringView lexem;
@@ -72,18 +73,20 @@ void TComponentReplacer::ConvertUnit(const TTextFile& unit, const String& source
       default:
         break;
     }
-    if (isReplaced) {
-      if (replaced != lexem) unchanged = false;
+    if (isReplaced && replaced != lexem) {
+      if (out.empty()) out.reserve(unit.Text.size() + 256);
+      const size_t at = lexer.PrevPos();
+      out.append(unit.Text, copied, at - copied);
       out += replaced;
-    } else {
-      out += lexem;
+      copied = at + lexem.size();
+      conversion.Changed = true;
     }
   }
 
   conversion.LogLines.push_back(ChangesText(count));
-  if (!unchanged) {
+  if (conversion.Changed) {
+    out.append(unit.Text, copied, String::npos);
     conversion.Output = unit.Bytes(out);
-    conversion.Changed = true;
   }
 }
 
@@ -141,8 +144,9 @@ String TComponentReplacer::ResourceFormName(StringView directive, const String& 
 }
 
 void TComponentReplacer::AddResourceForm(const String& formFile) {
-  const String found = FindFileIgnoringCase(formFile, *fs_);
-  if (!fs_->FileExists(found)) return;
+  TFileKind kind;
+  const String found = FindFileIgnoringCase(formFile, *fs_, &kind);
+  if (kind != TFileKind::fkFile) return;
   // Two directives (or a unit given twice) must not convert a form twice.
   // The set follows Units as long as only this function adds to it.
   if (listed_units_count_ != units_.Count()) {
