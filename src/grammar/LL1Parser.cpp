@@ -105,7 +105,7 @@ struct TLL1Parser::FirstSet {
     if (Any || Nullable) return true;
     if (pos >= text.size()) return false;
     const char16_t c = text[pos];
-    return c < 256 ? Chars.test(c) : Wide;
+    return c < 256 ? Chars[c] : Wide;
   }
   void AddChars(const FirstSet& o) {
     Chars |= o.Chars;
@@ -416,7 +416,7 @@ bool TLL1Parser::MatchCharClass(TClassRef& ref) {
     ref.Resolved = true;
   }
   const TCharClass& cls = ref.Class;
-  const auto member = [&cls](char16_t c) { return c < 256 ? cls.Chars.test(c) : cls.Wide; };
+  const auto member = [&cls](char16_t c) { return c < 256 ? cls.Chars[c] : cls.Wide; };
   const size_t start = static_cast<size_t>(state_->Position - 1);
   size_t p = start;
   if (cls.Single) {
@@ -446,10 +446,9 @@ bool TLL1Parser::ParseNonterminal(const TRuleRef& ref) {
   const bool memo = memo_enabled_ && memo_rule_[index];
   if (memo) {
     key = (static_cast<uint64_t>(index) << 32) | static_cast<uint32_t>(state_->Position);
-    const auto hit = memo_.find(key);
-    if (hit != memo_.end()) {
-      if (hit->second == 0) return false;
-      state_->Position = hit->second;
+    if (const int* end = memo_.Find(key)) {
+      if (*end == 0) return false;
+      state_->Position = *end;
       return true;
     }
   }
@@ -457,20 +456,39 @@ bool TLL1Parser::ParseNonterminal(const TRuleRef& ref) {
   const size_t pos = static_cast<size_t>(state_->Position - 1);
   if (!lookahead_ || rule.First.Admits(text_, pos)) {
     DepthGuard guard(*this);
-    // Every failed alternative is undone back to this one state, so one
-    // snapshot serves all of them.
-    TParseState& snapshot = SnapshotAt(depth_);
-    snapshot.Assign(*state_);
-    for (const Alternative& alt : rule.Compiled) {
-      if (lookahead_ && !alt.First.Admits(text_, pos)) continue;
-      if (MatchAlternative(alt)) {
-        if (memo) memo_[key] = state_->Position;
+    const auto end = rule.Compiled.end();
+    auto first = rule.Compiled.begin();
+    bool alone = false;
+    if (lookahead_) {
+      while (first != end && !first->First.Admits(text_, pos)) ++first;
+      auto second = first;
+      if (second != end) ++second;
+      while (second != end && !second->First.Admits(text_, pos)) ++second;
+      alone = first != end && second == end;
+    }
+    if (alone) {
+      // Nothing else could be tried here: a failure is undone by whoever
+      // has an alternative left (or by Parse), so no snapshot is needed.
+      if (MatchAlternative(*first)) {
+        if (memo) memo_.Set(key, state_->Position);
         return true;
       }
-      state_->Assign(snapshot);
+    } else if (first != end) {
+      // Every failed alternative is undone back to this one state, so one
+      // snapshot serves all of them.
+      TParseState& snapshot = SnapshotAt(depth_);
+      snapshot.Assign(*state_);
+      for (auto alt = first; alt != end; ++alt) {
+        if (lookahead_ && !alt->First.Admits(text_, pos)) continue;
+        if (MatchAlternative(*alt)) {
+          if (memo) memo_.Set(key, state_->Position);
+          return true;
+        }
+        state_->Assign(snapshot);
+      }
     }
   }
-  if (memo) memo_[key] = 0;
+  if (memo) memo_.Set(key, 0);
   return false;
 }
 
@@ -504,7 +522,7 @@ bool TLL1Parser::Parse(StringView text, StringView startName, int& position) {
   state_->Position = position;
   depth_ = 0;
   call_count_ = 0;
-  memo_.clear();
+  memo_.Clear();
   depth_exceeded_ = false;
 
   // The budget is measured from here down, and never more than this thread's
@@ -519,6 +537,11 @@ bool TLL1Parser::Parse(StringView text, StringView startName, int& position) {
   const int start = RuleIndex(startName);
   const TRuleRef startRef{String(LowerCase(startName)), start};
   BeforeParse();
+  // A nonterminal with a single alternative to try leaves undoing its
+  // failure to its callers; a failed parse is undone here. (Nested calls
+  // take their snapshots from slot 1 down.)
+  TParseState& initial = SnapshotAt(0);
+  initial.Assign(*state_);
   bool result = false;
   try {
     result = ParseNonterminal(startRef);
@@ -530,6 +553,7 @@ bool TLL1Parser::Parse(StringView text, StringView startName, int& position) {
     stack_budget_ = budget_setting;
     throw;
   }
+  if (!result) state_->Assign(initial);
   stack_base_ = nullptr;
   stack_budget_ = budget_setting;
   AfterParse(result);

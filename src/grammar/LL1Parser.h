@@ -31,7 +31,10 @@
 // nonterminal it copies the state into a snapshot with Assign and, when an
 // alternative fails, copies the snapshot back, so whatever a subclass
 // recorded in its state (and its Assign undoes) disappears with the failed
-// alternative.
+// alternative. A nonterminal with only one alternative that can begin at the
+// current character takes no snapshot: if it fails, the state is undone by
+// the nearest caller that has another alternative to try, or at the end of a
+// failed Parse, before anything else looks at it.
 //
 // Hooks for subclasses: every nonterminal goes through the virtual
 // ParseNonterminal, every class reference through GetCharClass and
@@ -57,9 +60,9 @@
 #include <bitset>
 #include <cstddef>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
+#include "grammar/MemoTable.h"
 #include "rtl/SysUtils.h"
 
 namespace mirel {
@@ -262,7 +265,7 @@ class TLL1Parser {
   bool memo_enabled_ = true;
   bool lookahead_ = true;
   std::vector<bool> memo_rule_;             // by rule index
-  std::unordered_map<uint64_t, int> memo_;  // (rule, position) -> end position, or 0: failed
+  TMemoTable memo_;  // (rule, position) -> end position, or 0: failed
 };
 
 }  // namespace mirel
