@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -71,6 +72,9 @@ class TCodePageEncoding final : public TEncoding {
 
  private:
   int codepage_;
+  // Bytes below 0x80 are the ASCII characters, as in every Windows code
+  // page: runs of them are converted without the tables.
+  bool asciiIdentity_ = false;
   std::array<char16_t, 256> decode_{};
   // Characters below U+0100 map through a direct table (-1: none); the rest
   // through a sorted list, which holds at most 256 entries.
@@ -132,11 +136,53 @@ TCodePageEncoding::TCodePageEncoding(int codepage) : codepage_(codepage) {
     }
   }
   std::sort(encodeHigh_.begin(), encodeHigh_.end());
+  asciiIdentity_ = true;
+  for (int b = 0; b < 0x80; ++b)
+    if (decode_[b] != b || encodeLow_[b] != b) asciiIdentity_ = false;
 }
+
+namespace {
+
+// Source text is mostly ASCII; these find how far a run of it goes, eight
+// units at a time.
+size_t AsciiRun(std::string_view bytes, size_t i) {
+  const size_t n = bytes.size();
+  while (i + 8 <= n) {
+    uint64_t word;
+    std::memcpy(&word, bytes.data() + i, 8);
+    if (word & 0x8080808080808080ull) break;
+    i += 8;
+  }
+  while (i < n && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+  return i;
+}
+
+size_t AsciiRun(StringView text, size_t i) {
+  const size_t n = text.size();
+  while (i + 4 <= n) {
+    uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    if (word & 0xFF80FF80FF80FF80ull) break;
+    i += 4;
+  }
+  while (i < n && text[i] < 0x80) ++i;
+  return i;
+}
+
+}  // namespace
 
 String TCodePageEncoding::GetString(std::string_view bytes) const {
   String out(bytes.size(), u'\0');
-  for (size_t i = 0; i < bytes.size(); ++i) out[i] = decode_[static_cast<unsigned char>(bytes[i])];
+  size_t i = 0;
+  while (i < bytes.size()) {
+    if (asciiIdentity_) {
+      const size_t end = AsciiRun(bytes, i);
+      for (; i < end; ++i) out[i] = static_cast<char16_t>(bytes[i]);
+      if (i == bytes.size()) break;
+    }
+    out[i] = decode_[static_cast<unsigned char>(bytes[i])];
+    ++i;
+  }
   return out;
 }
 
@@ -146,6 +192,11 @@ std::string TCodePageEncoding::GetBytes(StringView text) const {
   std::string out(text.size(), '\0');
   char* o = out.data();
   for (size_t i = 0; i < text.size(); ++i) {
+    if (asciiIdentity_) {
+      const size_t end = AsciiRun(text, i);
+      for (; i < end; ++i) *o++ = static_cast<char>(text[i]);
+      if (i == text.size()) break;
+    }
     const char16_t u = text[i];
     if (u < 0x100) {
       const int16_t b = encodeLow_[u];
