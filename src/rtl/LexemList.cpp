@@ -10,15 +10,13 @@ void TLexemList::Add(StringView text, int code) {
   sorted_ = items_.size() <= 1;
   if (!text.empty()) {
     const char16_t first = AsciiLower(text[0]);
-    if (first < 128)
-      firsts_.set(first);
-    else
+    if (first < 128) {
+      // One-character entries (the symbols) answer from a table; the first
+      // entry added for a character keeps it, as in the sorted search.
+      if (text.size() == 1 && (lengths_[first] & 2u) == 0) singleCodes_[first] = code;
+      lengths_[first] |= 1u << std::min<size_t>(text.size(), 31);
+    } else {
       anyFirst_ = true;
-    // One-character entries (the symbols) answer from a table; the first
-    // entry added for a character keeps it, as in the sorted search.
-    if (text.size() == 1 && first < 128 && !singles_.test(first)) {
-      singles_.set(first);
-      singleCodes_[first] = code;
     }
   }
 }
@@ -29,18 +27,7 @@ void TLexemList::Sort() {
   sorted_ = true;
 }
 
-bool TLexemList::Find(StringView text, int& code) const {
-  if (text.size() > maxLength_) return false;
-  // Most words a lexer asks about start with a letter no entry starts with.
-  if (!text.empty()) {
-    const char16_t first = AsciiLower(text[0]);
-    if (first < 128 ? !firsts_.test(first) : !anyFirst_) return false;
-    if (text.size() == 1 && first < 128) {
-      if (!singles_.test(first)) return false;
-      code = singleCodes_[first];
-      return true;
-    }
-  }
+bool TLexemList::Search(StringView text, int& code) const {
   if (!sorted_) {
     for (const Item& item : items_) {
       if (SameText(item.text, text)) {

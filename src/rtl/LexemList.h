@@ -7,9 +7,10 @@
 // shared read-only by many lexers (safe from several threads once sorted).
 #pragma once
 
+#include <algorithm>
 #include <array>
-#include <bitset>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "rtl/SysUtils.h"
@@ -27,7 +28,21 @@ class TLexemList {
 
   /// Finds the code of text; false when the table has no such entry. Works
   /// on an unsorted table too (by a linear scan).
-  bool Find(StringView text, int& code) const;
+  bool Find(StringView text, int& code) const {
+    // A lexer asks about every identifier and symbol: most are settled here,
+    // without a call, by their length and first character.
+    if (text.size() > maxLength_) return false;
+    if (!text.empty()) {
+      const char16_t first = AsciiLower(text[0]);
+      if (first >= 128) return anyFirst_ && Search(text, code);
+      if (((lengths_[first] >> std::min<size_t>(text.size(), 31)) & 1u) == 0) return false;
+      if (text.size() == 1) {
+        code = singleCodes_[first];
+        return true;
+      }
+    }
+    return Search(text, code);
+  }
   /// The code of text, or notFound.
   int CodeOf(StringView text, int notFound = 0) const;
 
@@ -42,13 +57,16 @@ class TLexemList {
     String text;
     int code;
   };
+  bool Search(StringView text, int& code) const;
+
   std::vector<Item> items_;
   size_t maxLength_ = 0;
   bool sorted_ = true;
-  std::bitset<128> firsts_;   // first characters of the entries, folded to lower case
-  bool anyFirst_ = false;     // an entry starts above ASCII
-  std::bitset<128> singles_;  // one-character entries, folded to lower case
-  std::array<int, 128> singleCodes_{};
+  // By first character (folded to lower case): bit n is set when an entry of
+  // length n starts with it, bit 31 for the lengths from 31 up.
+  std::array<uint32_t, 128> lengths_{};
+  bool anyFirst_ = false;               // an entry starts above ASCII
+  std::array<int, 128> singleCodes_{};  // the one-character entries' codes
 };
 
 }  // namespace mirel

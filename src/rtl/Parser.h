@@ -2,7 +2,11 @@
 // (identifiers, keywords, strings, comments, numbers, symbols, blanks) and
 // hands each back with an integer code. A language configures it through its
 // symbol and keyword tables, its comment markers, the switches, and by
-// overriding the character tests (IsSymbol, IsAlpha, IsNumber, ...).
+// overriding the character tests (IsSymbol, IsAlpha, IsNumber, ...). The
+// character tests must answer by the character alone: the lexer remembers
+// their answers for the characters below U+0100 from the first time it meets
+// each after construction, SetText or ToBegin. IsInlineComment, which gets
+// the position, is asked at every lexem that is not a block comment.
 //
 // Lossless: with blanks and comments delivered (the default), the
 // concatenation of all lexems up to LexEnd is exactly the text, for any text:
@@ -34,7 +38,9 @@
 //  - anything else: one character (or surrogate pair), LexOther.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <istream>
 
 #include "rtl/Encoding.h"
@@ -140,6 +146,34 @@ class TParser {
   void SetPos(size_t pos) { pos_ = pos < text_.size() ? pos : text_.size(); }
 
  private:
+  // What the character tests say of a character, in one byte: the kind of
+  // lexem it starts (when no comment starts there) in the low bits, and
+  // whether it continues an identifier, a number or a symbol run. The scan
+  // loops load it from a table instead of making a virtual call per
+  // character.
+  enum : uint8_t {
+    kBlankStart = 1,
+    kStringStart,
+    kIdentQuoteStart,
+    kHashStart,  // '#' when no quote: a character code if a digit follows
+    kWordStart,
+    kNumberStart,
+    kSymbolStart,
+    kOtherStart,
+    kKindMask = 15,  // 0: the table entry is not filled in yet
+    kWord = 16,      // IsAlpha or a decimal digit
+    kNumber = 32,
+    kSymbol = 64,
+    kMarker = 128,  // the first character of a block comment marker
+  };
+  static constexpr size_t kClassTableSize = 256;
+  uint8_t ClassOf(char16_t c);
+  uint8_t Classify(char16_t c) const;
+  uint8_t HighStartKind(char16_t c) const;
+  bool IsWordChar(char16_t c);
+  bool IsNumberChar(char16_t c);
+  bool IsSymbolChar(char16_t c);
+
   int Scan(size_t& start);
   bool StartsWithAt(StringView marker, size_t pos) const;
   size_t SkipBlockComment(size_t pos, StringView begin, StringView end) const;
@@ -159,6 +193,10 @@ class TParser {
   bool uppered_ = false;
   bool quotedString_ = true;
   bool lastStringClosed_ = false;
+  // The classes of the characters below kClassTableSize, filled in as the
+  // scan meets them; 0 until then. Cleared by InitParser and by
+  // SetCommentMarkers (the begin marker's first character has a bit).
+  std::array<uint8_t, kClassTableSize> classes_{};
 };
 
 }  // namespace mirel

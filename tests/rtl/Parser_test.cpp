@@ -83,6 +83,21 @@ class TSqlLikeParser : public TParser {
   }
 };
 
+// Character tests that follow a setting, comment markers that change between
+// two lexems, and words that take high surrogates but not low ones.
+class TSwitchable : public TParser {
+ public:
+  using TParser::SetCommentMarkers;
+  using TParser::TParser;
+  bool dollarIsLetter = false;
+
+ protected:
+  bool IsAlpha(char16_t c) const override {
+    if (c >= 0xDC00 && c <= 0xDFFF) return false;
+    return TParser::IsAlpha(c) || (dollarIsLetter && c == u'$');
+  }
+};
+
 }  // namespace
 
 TEST(LexemList, LooksUpWithoutRegardToCaseSortedOrNot) {
@@ -166,6 +181,19 @@ TEST(ParserSubclass, IdentifierQuotesLongestSymbolsAndOwnCommentMarkers) {
       "[-101: ][-102:{][-103:not][-102:}][-101: ][-108:/* c */][-101: ][-108:-- d][-101:\n]"
       "[-103:[open]",
       Lex(p));
+}
+
+TEST(ParserSubclass, ChangedCharacterTestsAndMarkersTakeEffect) {
+  TSwitchable p(u"a$b x\U0001F600");
+  EXPECT_EQ("[-103:a][-102:$][-103:b][-101: ][-103:x\xF0\x9F\x98\x80]", Lex(p));
+  p.dollarIsLetter = true;
+  p.SetText(u"a$b");
+  EXPECT_EQ("[-103:a$b]", Lex(p));
+  p.SetText(u"<{x} <!--y-->");
+  StringView lexem;
+  EXPECT_EQ(LexSymbol, p.GetNext(lexem));
+  p.SetCommentMarkers(u"<!--", u"-->");
+  EXPECT_EQ("[-102:{][-103:x][-102:}][-101: ][-108:<!--y-->]", Lex(p));
 }
 
 TEST(ParserText, SetTextRestartsAndStreamConstructorDecodes) {
