@@ -127,7 +127,7 @@ if [[ ! -f $WORK/project.stamp || $(cat "$WORK/project.stamp") != "$STAMP" ]]; t
     >"$WORK/project.summary"
   printf '%s\n' "$STAMP" >"$WORK/project.stamp"
 fi
-rm -rf "$WORK"/run.* "$WORK"/tmp.* "$WORK"/out.* "$WORK"/copy.*
+rm -rf "$WORK"/run.* "$WORK"/run1.* "$WORK"/tmp.* "$WORK"/tmp1.* "$WORK"/out.* "$WORK"/copy.*
 GEN_SUMMARY=$(cat "$WORK/project.summary")
 TREE_BYTES=$(du -sb "$PROJECT" | cut -f1)
 LARGEST=$(find "$PROJECT" -type f -printf '%s\n' | sort -n | tail -1)
@@ -147,14 +147,22 @@ REPLACE_ARGS=${BENCH_REPLACE_ARGS:-replace --folder DIR}
 # files created right after many deletions in the same block group cost far
 # more (the inode allocator skips recently freed inodes), which would charge
 # one command for the clean-up of another.
-prepare_run() {  # prepare_run I: a fresh copy of the project and a temp folder
+prepare_run() {  # prepare_run I: fresh copies of the project and temp folders
   cp -a "$PROJECT" "$WORK/run.$1"
-  mkdir -p "$WORK/tmp.$1" "$WORK/out.$1"
+  cp -a "$PROJECT" "$WORK/run1.$1"
+  mkdir -p "$WORK/tmp.$1" "$WORK/tmp1.$1" "$WORK/out.$1"
 }
 replace_cmd() {  # replace_cmd I
   local args=${REPLACE_ARGS//DIR/$WORK/run.$1}
   # shellcheck disable=SC2086
   TMPDIR=$WORK/tmp.$1 "$MIGRATE" $args </dev/null
+}
+# The same run converting one file at a time (-j 1), for information: what
+# the run costs on a single core.
+replace1_cmd() {  # replace1_cmd I
+  local args=${REPLACE_ARGS//DIR/$WORK/run1.$1}
+  # shellcheck disable=SC2086
+  TMPDIR=$WORK/tmp1.$1 "$MIGRATE" $args -j 1 </dev/null
 }
 convert_cmd() {  # convert_cmd I
   (cd "$PROJECT" && "$MIGRATE" convert --profile bde ./*.pas ./*.dfm ./*.dpr "$WORK/out.$1")
@@ -169,6 +177,8 @@ for ((i = 1; i <= RUNS; i++)); do
   sync
   if ((HAVE_REPLACE)); then
     timed replace replace_cmd "$i"
+    sync
+    timed replace1 replace1_cmd "$i"
     sync
   fi
   timed convert convert_cmd "$i"
@@ -190,7 +200,7 @@ if [[ -n $TIME ]]; then
     ./*.dfm ./*.dpr "$WORK/out.0" >/dev/null 2>>"$FAST/log") || die "convert failed"
   PEAK_CONVERT=$(tail -1 "$FAST/peak")
 fi
-rm -rf "$WORK"/run.* "$WORK"/tmp.* "$WORK"/out.* "$WORK"/copy.*
+rm -rf "$WORK"/run.* "$WORK"/run1.* "$WORK"/tmp.* "$WORK"/tmp1.* "$WORK"/out.* "$WORK"/copy.*
 
 # The same comparison in memory (tmpfs), where neither side waits for the
 # disk: what is left is the cost of the program itself. And the peak memory
@@ -314,6 +324,9 @@ CONV_R=$(med convert 1)
     RATIO=$(ratio "$R" "$CP_R")
     printf '%-44s %20s %20s %7sx %10s  %s\n' "replace --folder vs cp -a (on disk)" \
       "$R s ($(med replace 4))" "$CP_R s ($(med cp 4))" "$RATIO" "<= 4x" "$(pass le "$RATIO" 4)"
+    R=$(med replace1 1)
+    printf '%-44s %20s %20s %7sx %10s  %s\n' "  the same one file at a time (-j 1, info)" \
+      "$R s ($(med replace1 4))" "$CP_R s ($(med cp 4))" "$(ratio "$R" "$CP_R")" "-" "-"
   else
     printf '%-44s %20s %20s %8s %10s  %s\n' "replace --folder vs cp -a" "-" "$CP_R s" "-" "<= 4x" \
       "not available yet: mirel-migrate has no replace command"
