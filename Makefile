@@ -2,10 +2,11 @@
 # installed by scripts/deps.sh, which every target runs first.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc)
 GENERATOR  ?= Ninja
 
-.PHONY: all deps build test asan-test demo bench clean
+.PHONY: all deps build test asan-test tsan-test demo bench clean
 
 all: build
 
@@ -30,6 +31,13 @@ asan-test: deps
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# The run's tests under ThreadSanitizer: a run converts files on worker
+# threads, and these tests run it with several.
+tsan-test: deps
+	cmake -S . -B $(TSAN_BUILD) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DMIREL_TSAN=ON
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target mirel_tests_replace
+	TSAN_OPTIONS=halt_on_error=1 $(TSAN_BUILD)/bin/mirel_tests_replace
+
 # Migrates a copy of the BDE example project, shows the log and the changes,
 # and restores it.
 demo: build
@@ -41,4 +49,4 @@ bench: deps
 	bench/run.sh build-bench
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-bench
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) build-bench
