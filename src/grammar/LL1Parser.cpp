@@ -125,7 +125,19 @@ struct TLL1Parser::Rule {
   std::vector<String> Alternatives;
   std::vector<Alternative> Compiled;
   FirstSet First;
+  // The alternatives that can begin with a character, in order, as indices
+  // into Compiled: those for bucket k are ByFirst[ByFirstStart[k] ..
+  // ByFirstStart[k + 1]). Buckets 0-255 are the characters, kWideBucket any
+  // character above, kEndBucket the end of the text.
+  std::vector<uint32_t> ByFirst;
+  std::vector<uint32_t> ByFirstStart;
 };
+
+namespace {
+constexpr size_t kWideBucket = 256;
+constexpr size_t kEndBucket = 257;
+constexpr size_t kBuckets = 258;
+}  // namespace
 
 /// Tracks the recursion depth of ParseNonterminal and stops a parse that
 /// would run out of stack.
@@ -375,12 +387,29 @@ void TLL1Parser::ComputeFirstSets() {
   }
 }
 
+void TLL1Parser::BuildDispatch() {
+  for (Rule& rule : rules_) {
+    rule.ByFirst.clear();
+    rule.ByFirstStart.assign(1, 0);
+    for (size_t bucket = 0; bucket < kBuckets; ++bucket) {
+      for (size_t i = 0; i < rule.Compiled.size(); ++i) {
+        const FirstSet& f = rule.Compiled[i].First;
+        const bool admits = f.Any || f.Nullable ||
+                            (bucket < kWideBucket ? f.Chars[bucket] : bucket == kWideBucket && f.Wide);
+        if (admits) rule.ByFirst.push_back(static_cast<uint32_t>(i));
+      }
+      rule.ByFirstStart.push_back(static_cast<uint32_t>(rule.ByFirst.size()));
+    }
+  }
+}
+
 void TLL1Parser::Prepare() {
   if (prepared_) return;
   ExpandEmptyAlternatives();
   SortAlternatives();
   Compile();
   ComputeFirstSets();
+  BuildDispatch();
   prepared_ = true;
 }
 
@@ -454,38 +483,46 @@ bool TLL1Parser::ParseNonterminal(const TRuleRef& ref) {
   }
   const Rule& rule = rules_[index];
   const size_t pos = static_cast<size_t>(state_->Position - 1);
-  if (!lookahead_ || rule.First.Admits(text_, pos)) {
-    DepthGuard guard(*this);
-    const auto end = rule.Compiled.end();
-    auto first = rule.Compiled.begin();
-    bool alone = false;
-    if (lookahead_) {
-      while (first != end && !first->First.Admits(text_, pos)) ++first;
-      auto second = first;
-      if (second != end) ++second;
-      while (second != end && !second->First.Admits(text_, pos)) ++second;
-      alone = first != end && second == end;
-    }
-    if (alone) {
-      // Nothing else could be tried here: a failure is undone by whoever
-      // has an alternative left (or by Parse), so no snapshot is needed.
-      if (MatchAlternative(*first)) {
-        if (memo) memo_.Set(key, state_->Position);
-        return true;
-      }
-    } else if (first != end) {
-      // Every failed alternative is undone back to this one state, so one
-      // snapshot serves all of them.
-      TParseState& snapshot = SnapshotAt(depth_);
-      snapshot.Assign(*state_);
-      for (auto alt = first; alt != end; ++alt) {
-        if (lookahead_ && !alt->First.Admits(text_, pos)) continue;
-        if (MatchAlternative(*alt)) {
+  if (lookahead_) {
+    // Only the alternatives that can begin with the character at hand.
+    const size_t bucket = pos >= text_.size()  ? kEndBucket
+                          : text_[pos] < 256 ? static_cast<size_t>(text_[pos])
+                                             : kWideBucket;
+    const uint32_t* first = rule.ByFirst.data() + rule.ByFirstStart[bucket];
+    const uint32_t* const end = rule.ByFirst.data() + rule.ByFirstStart[bucket + 1];
+    if (first != end) {
+      DepthGuard guard(*this);
+      if (end - first == 1) {
+        // Nothing else could be tried here: a failure is undone by whoever
+        // has an alternative left (or by Parse), so no snapshot is needed.
+        if (MatchAlternative(rule.Compiled[*first])) {
           if (memo) memo_.Set(key, state_->Position);
           return true;
         }
-        state_->Assign(snapshot);
+      } else {
+        // Every failed alternative is undone back to this one state, so one
+        // snapshot serves all of them.
+        TParseState& snapshot = SnapshotAt(depth_);
+        snapshot.Assign(*state_);
+        for (; first != end; ++first) {
+          if (MatchAlternative(rule.Compiled[*first])) {
+            if (memo) memo_.Set(key, state_->Position);
+            return true;
+          }
+          state_->Assign(snapshot);
+        }
       }
+    }
+  } else {
+    DepthGuard guard(*this);
+    TParseState& snapshot = SnapshotAt(depth_);
+    snapshot.Assign(*state_);
+    for (const Alternative& alt : rule.Compiled) {
+      if (MatchAlternative(alt)) {
+        if (memo) memo_.Set(key, state_->Position);
+        return true;
+      }
+      state_->Assign(snapshot);
     }
   }
   if (memo) memo_.Set(key, 0);

@@ -246,6 +246,7 @@ class TLL1Parser {
   void SortAlternatives();
   void Compile();
   void ComputeFirstSets();
+  void BuildDispatch();
   TParseState& SnapshotAt(size_t depth);
 
   TParseStateClass state_class_;
