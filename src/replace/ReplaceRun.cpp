@@ -109,6 +109,7 @@ struct TPendingFile {
   int Index = 0;
   String Output;  // where its converted copy goes
   std::string Bytes;
+  size_t Size = 0;  // of Bytes as read
   TFsResult Read;
   TFileConversion Conversion;
   long long Ticket = 0;
@@ -138,9 +139,10 @@ bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
   };
 
   // Files are converted on workers, ahead of the one whose turn it is:
-  // enough to keep every worker busy, few enough that memory follows the
-  // largest files and not the tree. Everything the conversions write into
-  // is declared before the pool, which waits for them when it goes.
+  // enough to keep every worker busy, few enough (in number and in bytes)
+  // that memory follows the largest files and not the tree or the number of
+  // cores. Everything the conversions write into is declared before the
+  // pool, which waits for them when it goes.
   std::deque<TPendingFile> ahead;
   std::vector<std::unique_ptr<TFormParser>> parsers;
   std::vector<String> formTexts;
@@ -148,14 +150,19 @@ bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
   parsers.resize(static_cast<size_t>(pool.Workers()));
   formTexts.resize(static_cast<size_t>(pool.Workers()));
   const size_t window = pool.Workers() > 1 ? static_cast<size_t>(2 * pool.Workers()) : 1;
-  int next = 0;  // the next file to read
+  constexpr size_t kBytesAhead = 64u << 20;
+  size_t bytesAhead = 0;  // of the files in ahead
+  int next = 0;           // the next file to read
   const auto readAhead = [&](int limit) {
-    for (; ahead.size() < window && next < limit; ++next) {
+    for (; next < limit && (ahead.empty() || (ahead.size() < window && bytesAhead < kBytesAhead));
+         ++next) {
       TPendingFile& p = ahead.emplace_back();
       p.Index = next;
       const String& file = units_[next];
       p.Output = CombinePath(outFolderOf(file), ExtractFileName(file));
       p.Read = fs_->ReadFile(file, p.Bytes);
+      p.Size = p.Bytes.size();
+      bytesAhead += p.Size;
       if (!p.Read) continue;
       p.Ticket = pool.Submit([this, &p, file, &parsers, &formTexts](int worker) {
         try {
@@ -203,6 +210,7 @@ bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
     pool.Wait(pending.Ticket);
     const int before = changed_count_;
     ApplyConversion(pending.Conversion, OutputFileName(file, outFolder));
+    bytesAhead -= pending.Size;
     ahead.pop_front();
     if (changed_count_ == before || !options_.MakeBackup) continue;
 
