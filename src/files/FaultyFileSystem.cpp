@@ -97,6 +97,9 @@ TFsResult TFaultyFileSystem::RemoveFolder(const String& path) {
 
 namespace mirel {
 
-TFsResult TFaultyFileSystem::Sync(const String& path) { return inner_.Sync(path); }
+TFsResult TFaultyFileSystem::Sync(const String& path) {
+  if (const int e = Check(TFsOp::opSync, path)) return TFsResult::Fail(e);
+  return inner_.Sync(path);
+}
 
 }  // namespace mirel

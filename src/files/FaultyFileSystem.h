@@ -26,7 +26,8 @@ enum class TFsOp {
   opDelete,
   opRemove,
   opLink,
-  opMove
+  opMove,
+  opSync
 };
 
 class TFaultyFileSystem final : public TFileSystem {
@@ -83,7 +84,7 @@ class TFaultyFileSystem final : public TFileSystem {
 
   TFileSystem& inner_;
   std::vector<Rule> rules_;
-  std::array<int, 10> counts_{};
+  std::array<int, 11> counts_{};
   std::vector<TCall> journal_;
 };
 

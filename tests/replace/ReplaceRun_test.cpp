@@ -295,6 +295,24 @@ TEST_F(ReplaceRunTest, WhereNothingCanBeLinkedOrMovedTheRunCopies) {
   ExpectOriginalsUntouched(app);
 }
 
+TEST_F(ReplaceRunTest, ConvertedCopiesThatCannotReachTheDiskReplaceNothing) {
+  TComponentReplacer& r = BdeReplacer();
+  OpenBdeProject(r);
+  TFaultyFileSystem fs;
+  fs.FailOn(TFsOp::opSync, u"*/$DS*", EIO);
+  r.SetFileSystem(fs);
+  EXPECT_FALSE(r.Run());
+  r.SetFileSystem(TFileSystem::Real());
+  const std::string app = dir_.Utf8("app");
+  ExpectOriginalsUntouched(app);
+  const std::vector<std::string> log = LogLines(ReadFile(app + "/Wiz_Log.txt"));
+  EXPECT_NE(log.end(), std::find_if(log.begin(), log.end(), [](const std::string& l) {
+              return l.rfind("Failed to write converted files to disk: ", 0) == 0;
+            }));
+  EXPECT_EQ("Replace failed.", log.back());
+  EXPECT_TRUE(TmpIsEmpty());
+}
+
 TEST_F(ReplaceRunTest, AUnitReachedThroughALinkIsBackedUpAndReplacedAsItsFile) {
   TComponentReplacer& r = BdeReplacer();
   OpenBdeProject(r);
