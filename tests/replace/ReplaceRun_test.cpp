@@ -35,6 +35,12 @@ std::string ReadFile(const std::string& path) {
   return bytes;
 }
 
+// Whether a log line begins with prefix.
+bool HasLineStarting(const std::vector<std::string>& log, const std::string& prefix) {
+  return std::any_of(log.begin(), log.end(),
+                     [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+}
+
 // The lines of a log without its blank separators and without the creation
 // line, whose time changes.
 std::vector<std::string> LogLines(const std::string& log) {
@@ -107,6 +113,16 @@ class ReplaceRunTest : public ::testing::Test {
   }
 
   bool TmpIsEmpty() const { return stdfs::is_empty(ToUtf8(tmp_)); }
+
+  // A run through fs; the real file system is back afterwards, thrown or not.
+  static bool RunThrough(TComponentReplacer& r, TFaultyFileSystem& fs) {
+    struct Restore {
+      TComponentReplacer& r;
+      ~Restore() { r.SetFileSystem(TFileSystem::Real()); }
+    } restore{r};
+    r.SetFileSystem(fs);
+    return r.Run();
+  }
 
   void ExpectOriginalsUntouched(const std::string& app) {
     for (const char* f : kBdeFiles)
@@ -245,15 +261,11 @@ TEST_F(ReplaceRunTest, AFailedBackupStopsTheRunBeforeAnyOriginalIsReplaced) {
   // Neither a second name nor a copy can be made.
   fs.FailOn(TFsOp::opLink, u"*/RBackup/DataMod.~dfm", EXDEV);
   fs.FailOn(TFsOp::opCopy, u"*/RBackup/DataMod.~dfm");
-  r.SetFileSystem(fs);
-  EXPECT_FALSE(r.Run());
-  r.SetFileSystem(TFileSystem::Real());
+  EXPECT_FALSE(RunThrough(r, fs));
   const std::string app = dir_.Utf8("app");
   ExpectOriginalsUntouched(app);
   const std::vector<std::string> log = LogLines(ReadFile(app + "/Wiz_Log.txt"));
-  EXPECT_NE(log.end(), std::find_if(log.begin(), log.end(), [&](const std::string& l) {
-              return l.rfind("Failed to back up file: " + app + "/DataMod.dfm", 0) == 0;
-            }));
+  EXPECT_TRUE(HasLineStarting(log, "Failed to back up file: " + app + "/DataMod.dfm"));
   EXPECT_EQ("Replace failed.", log.back());
   EXPECT_TRUE(TmpIsEmpty());
 }
@@ -263,9 +275,7 @@ TEST_F(ReplaceRunTest, AFailedReplacementIsReportedAndTheUndoFileRestoresEveryth
   OpenBdeProject(r);
   TFaultyFileSystem fs;
   fs.FailOnCall(TFsOp::opMove, 2);  // the second original
-  r.SetFileSystem(fs);
-  EXPECT_FALSE(r.Run());
-  r.SetFileSystem(TFileSystem::Real());
+  EXPECT_FALSE(RunThrough(r, fs));
   const std::string app = dir_.Utf8("app");
   EXPECT_EQ(ReadFile(kExamples + "/bde/DataMod.pas"), ReadFile(app + "/DataMod.pas"))
       << "the failed copy left the original whole";
@@ -283,9 +293,7 @@ TEST_F(ReplaceRunTest, WhereNothingCanBeLinkedOrMovedTheRunCopies) {
   TFaultyFileSystem fs;
   fs.FailOn(TFsOp::opLink, u"*", EPERM);
   fs.FailOn(TFsOp::opMove, u"*", EXDEV);
-  r.SetFileSystem(fs);
-  ASSERT_TRUE(r.Run());
-  r.SetFileSystem(TFileSystem::Real());
+  ASSERT_TRUE(RunThrough(r, fs));
   EXPECT_EQ(14, fs.Calls(TFsOp::opCopy));  // seven backups, seven replacements
   const std::string app = dir_.Utf8("app");
   for (const char* f : kBdeChanged)
@@ -300,15 +308,11 @@ TEST_F(ReplaceRunTest, ConvertedCopiesThatCannotReachTheDiskReplaceNothing) {
   OpenBdeProject(r);
   TFaultyFileSystem fs;
   fs.FailOn(TFsOp::opSync, u"*/$DS*", EIO);
-  r.SetFileSystem(fs);
-  EXPECT_FALSE(r.Run());
-  r.SetFileSystem(TFileSystem::Real());
+  EXPECT_FALSE(RunThrough(r, fs));
   const std::string app = dir_.Utf8("app");
   ExpectOriginalsUntouched(app);
   const std::vector<std::string> log = LogLines(ReadFile(app + "/Wiz_Log.txt"));
-  EXPECT_NE(log.end(), std::find_if(log.begin(), log.end(), [](const std::string& l) {
-              return l.rfind("Failed to write converted files to disk: ", 0) == 0;
-            }));
+  EXPECT_TRUE(HasLineStarting(log, "Failed to write converted files to disk: "));
   EXPECT_EQ("Replace failed.", log.back());
   EXPECT_TRUE(TmpIsEmpty());
 }
@@ -334,9 +338,7 @@ TEST_F(ReplaceRunTest, NoTemporaryFolderMeansNothingIsTouched) {
   OpenBdeProject(r);
   TFaultyFileSystem fs;
   fs.FailOn(TFsOp::opCreateFolder, u"*/$DS*");
-  r.SetFileSystem(fs);
-  EXPECT_THROW(r.Run(), EFCreateError);
-  r.SetFileSystem(TFileSystem::Real());
+  EXPECT_THROW(RunThrough(r, fs), EFCreateError);
   ExpectOriginalsUntouched(dir_.Utf8("app"));
   EXPECT_EQ(0, r.Units().Count());
   for (const auto& call : fs.Journal())
@@ -348,9 +350,7 @@ TEST_F(ReplaceRunTest, AUnitVanishingMidRunLeavesEveryOriginalAndNoTemporaryFold
   OpenBdeProject(r);
   TFaultyFileSystem fs;
   fs.FailOn(TFsOp::opRead, u"*/app/Customers.pas", ENOENT);
-  r.SetFileSystem(fs);
-  EXPECT_THROW(r.Run(), EFOpenError);
-  r.SetFileSystem(TFileSystem::Real());
+  EXPECT_THROW(RunThrough(r, fs), EFOpenError);
   ExpectOriginalsUntouched(dir_.Utf8("app"));
   EXPECT_TRUE(TmpIsEmpty());
   EXPECT_EQ(0, r.Units().Count());
@@ -370,9 +370,7 @@ TEST_F(ReplaceRunTest, AFailedFolderCopyInFolderModeIsAFailedRun) {
   o.ViewLog = false;
   TFaultyFileSystem fs;
   fs.FailOnCall(TFsOp::opMove, 1);  // the first converted file
-  r.SetFileSystem(fs);
-  EXPECT_FALSE(r.Run());
-  r.SetFileSystem(TFileSystem::Real());
+  EXPECT_FALSE(RunThrough(r, fs));
   EXPECT_EQ("Replace failed.", LogLines(ReadFile(dir_.Utf8("root/Wiz_Log.txt"))).back());
   ASSERT_TRUE(r.Restore(dir_ / "bak/RExpert.reu"));
   for (const char* f : {"Main.pas", "Main.dfm"})
