@@ -75,7 +75,12 @@ using Session = TDiskProjectHost::Session;
 
 template <class Interface>
 void DiskEditor<Interface>::Show() {
-  if (auto s = session_.lock()) s->front = this->shared_from_this();
+  auto s = session_.lock();
+  if (!s) return;
+  std::shared_ptr<IOTAEditor> self = this->shared_from_this();
+  s->front = self;
+  // A handler may close the project; self and s keep what it uses alive.
+  if (s->host->OnEditorShown) s->host->OnEditorShown(self);
 }
 
 class DiskUnit final : public IOTAModule {
@@ -230,9 +235,15 @@ TDiskProjectHost::TDiskProjectHost() {
 
 TDiskProjectHost::~TDiskProjectHost() {
   if (BorlandIDEServices == this) BorlandIDEServices = nullptr;
-  for (auto& wizard : wizards_) wizard->Destroyed();
-  wizards_.clear();
+  ReleaseWizards();
   session_.reset();
+}
+
+void TDiskProjectHost::ReleaseWizards() {
+  // Taken out first: a wizard's Destroyed must not see itself still held.
+  std::vector<std::shared_ptr<IOTAWizard>> wizards;
+  wizards.swap(wizards_);
+  for (auto& wizard : wizards) wizard->Destroyed();
 }
 
 void TDiskProjectHost::Install() {
@@ -272,11 +283,14 @@ void TDiskProjectHost::Open(const String& FileName) {
       session->units.push_back(std::make_shared<DiskUnit>(session, unitFile, session->project));
   }
   session_ = std::move(session);
+  if (OnProjectChanged) OnProjectChanged();
 }
 
 bool TDiskProjectHost::CloseProject() {
   // Objects handed out hold the session weakly: they see the close at once.
+  if (!session_) return true;
   session_.reset();
+  if (OnProjectChanged) OnProjectChanged();
   return true;
 }
 

@@ -24,6 +24,11 @@
 // The host resets BorlandIDEServices when it is destroyed while installed.
 // Objects it handed out stay safe to call after a close or its destruction;
 // they then answer false, 0 or nullptr (file names are kept).
+//
+// A front end may derive from it to offer more services on the same object,
+// and follows what a wizard does through the host interfaces with the On...
+// callbacks (a wizard may close and reopen the project, show editors and
+// reload files at any time while one of its handlers runs).
 #pragma once
 
 #include <memory>
@@ -35,10 +40,10 @@
 
 namespace mirel {
 
-class TDiskProjectHost final : public IBorlandIDEServices,
-                               public IOTAModuleServices,
-                               public IOTAActionServices,
-                               public INTAServices {
+class TDiskProjectHost : public IBorlandIDEServices,
+                         public IOTAModuleServices,
+                         public IOTAActionServices,
+                         public INTAServices {
  public:
   TDiskProjectHost();
   ~TDiskProjectHost() override;
@@ -56,6 +61,10 @@ class TDiskProjectHost final : public IBorlandIDEServices,
   void Open(const String& FileName);
   /// Closes the project group (nothing when none is open). Always true.
   bool CloseProject();
+  /// Called after Open put a project in place and after CloseProject closed
+  /// one (also when a wizard closes the group or the project, or opens one
+  /// through OpenProject). ProjectFileName() tells which state it is in.
+  std::function<void()> OnProjectChanged;
   /// Full file name of the open project; empty when none is open.
   String ProjectFileName() const;
 
@@ -69,15 +78,21 @@ class TDiskProjectHost final : public IBorlandIDEServices,
   /// The editor most recently brought to the front with Show; nullptr when
   /// none was, or its project was closed since.
   std::shared_ptr<IOTAEditor> FrontEditor() const;
+  /// Called with the editor after each Show of an editor of the open project.
+  std::function<void(const std::shared_ptr<IOTAEditor>& editor)> OnEditorShown;
   /// The buffer of the editor of an open file (the file's bytes as read from
   /// disk when first asked for, or at the last ReloadFile); nullopt when no
   /// open module has that file or it cannot be read.
   std::optional<std::string> EditorBuffer(const String& FileName);
 
   /// The callback to hand to a wizard entry point. The host holds every
-  /// wizard registered through it until the host is destroyed, and calls
-  /// each wizard's Destroyed before releasing it.
+  /// wizard registered through it until ReleaseWizards or its destruction,
+  /// and calls each wizard's Destroyed before releasing it.
   TWizardRegisterProc RegisterProc();
+  /// Calls Destroyed on every registered wizard, in registration order, and
+  /// releases them. A derived host calls it from its own destructor when a
+  /// wizard may still use the services the derived part adds.
+  void ReleaseWizards();
   const std::vector<std::shared_ptr<IOTAWizard>>& Wizards() const { return wizards_; }
 
   // IOTAModuleServices

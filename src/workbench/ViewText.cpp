@@ -1,0 +1,27 @@
+#include "workbench/ViewText.h"
+
+#include "host/HostFiles.h"
+#include "rtl/FormConvert.h"
+
+namespace mirel {
+
+TViewText ReadViewText(const QString& file) {
+  TViewText view;
+  try {
+    const std::string bytes = diskhost::ReadFileBytes(file.toStdU16String());
+    // By content rather than by name: a backup "Main.~dfm" is a form too.
+    if (IsBinaryForm(bytes)) {
+      TBinaryFormKind kind;
+      view.Text = QString::fromStdU16String(BinaryFormToText(bytes, kind));
+      view.BinaryForm = true;
+    } else {
+      view.Text = QString::fromStdU16String(diskhost::DecodeText(bytes));
+    }
+  } catch (const std::exception& e) {
+    view.Text.clear();
+    view.Error = file + QStringLiteral(": ") + QString::fromUtf8(e.what());
+  }
+  return view;
+}
+
+}  // namespace mirel
