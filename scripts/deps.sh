@@ -16,6 +16,11 @@ libxml2-dev
 libcli11-dev
 fp-compiler
 time
+qt6-base-dev
+libgl-dev
+fonts-dejavu-core
+xvfb
+xauth
 "
 
 missing=""

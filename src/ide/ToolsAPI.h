@@ -258,4 +258,14 @@ using TWizardRegisterProc = std::function<bool(std::shared_ptr<IOTAWizard> wizar
 /// The slot for a termination callback that a wizard entry point may fill.
 using TWizardTerminateProc = std::function<void()>;
 
+/// The entry point a wizard plugin exports, unmangled, under the name
+/// kWizardEntryPoint. The host calls it once after loading the plugin, with
+/// its services (which must outlive every wizard the plugin registers), the
+/// callback that registers a wizard, and a slot the plugin may fill with a
+/// termination callback. True when the plugin is ready; a plugin reports its
+/// own failures to the user and still answers true.
+using TWizardInitProc = bool (*)(IBorlandIDEServices* Services, TWizardRegisterProc RegisterProc,
+                                 TWizardTerminateProc* Terminate);
+inline constexpr char kWizardEntryPoint[] = "INITWIZARD0001";
+
 }  // namespace mirel
