@@ -17,6 +17,7 @@ libcli11-dev
 fp-compiler
 time
 qt6-base-dev
+libdtl-dev
 libgl-dev
 fonts-dejavu-core
 xvfb

@@ -4,6 +4,7 @@
 
 #include "host/DprReader.h"
 #include "host/DprojReader.h"
+#include "host/HostFiles.h"
 #include "support/HostTestFiles.h"
 
 using namespace mirel;
@@ -361,6 +362,53 @@ TEST_F(DiskHost, ReloadFileRereadsTheBufferAndReportsIt) {
   EXPECT_FALSE(host.ReloadFile(dir / "src/Helpers.pas"));  // unreadable: the buffer stays
   EXPECT_EQ("unit Helpers; { changed }", host.EditorBuffer(dir / "src/Helpers.pas").value());
   EXPECT_EQ(1u, host.ReloadedFiles().size());
+}
+
+TEST_F(DiskHost, FrontEndHearsOfOpensClosesAndShownEditors) {
+  WriteDemo();
+  std::string heard;
+  host.OnProjectChanged = [&] {
+    const String p = host.ProjectFileName();
+    heard += p.empty() ? "closed;" : "opened " + ToUtf8(diskhost::ExtractName(p)) + ";";
+  };
+  host.OnEditorShown = [&](const std::shared_ptr<IOTAEditor>& e) {
+    heard += "shown " + ToUtf8(diskhost::ExtractName(e->GetFileName())) +
+             (Supports<IOTASourceEditor>(e) ? " code;" : " form;");
+  };
+  host.Open(dir / "Demo.dpr");
+  EXPECT_FALSE(host.OpenProject(dir / "Missing.dpr", true));  // a failed open is no change
+  host.GetModule(2)->GetModuleFileEditor(1)->Show();
+  host.GetModule(2)->GetModuleFileEditor(0)->Show();
+  auto project = host.GetModule(1);
+  EXPECT_TRUE(project->Close());
+  EXPECT_TRUE(host.CloseProject());  // nothing open: nothing to hear
+  EXPECT_TRUE(host.OpenProject(dir / "Demo.dpr", true));
+  EXPECT_EQ(heard,
+            "opened Demo.dpr;shown Main.DFM form;shown main.PAS code;closed;opened Demo.dpr;");
+}
+
+TEST_F(DiskHost, ReleaseWizardsCallsDestroyedOnceInRegistrationOrder) {
+  struct Wizard : IOTAWizard {
+    std::string* log;
+    std::string name;
+    Wizard(std::string* l, std::string n) : log(l), name(std::move(n)) {}
+    void AfterSave() override {}
+    void BeforeSave() override {}
+    void Destroyed() override { *log += name + ";"; }
+    void Modified() override {}
+    String GetIDString() override { return u"Test." + FromUtf8(name); }
+    String GetName() override { return FromUtf8(name); }
+    TWizardState GetState() override { return 0; }
+    void Execute() override {}
+  };
+  std::string log;
+  host.RegisterProc()(std::make_shared<Wizard>(&log, "a"));
+  host.RegisterProc()(std::make_shared<Wizard>(&log, "b"));
+  host.ReleaseWizards();
+  EXPECT_EQ(log, "a;b;");
+  EXPECT_TRUE(host.Wizards().empty());
+  host.ReleaseWizards();
+  EXPECT_EQ(log, "a;b;");
 }
 
 TEST_F(DiskHost, ClosingLeavesHandedOutObjectsSafeAndNeutral) {
