@@ -384,7 +384,7 @@ TEST_F(DiskHost, FrontEndHearsOfOpensClosesAndShownEditors) {
   EXPECT_TRUE(host.CloseProject());  // nothing open: nothing to hear
   EXPECT_TRUE(host.OpenProject(dir / "Demo.dpr", true));
   EXPECT_EQ(heard,
-            "opened Demo.dpr;shown Main.DFM form;shown main.PAS code;closed;opened Demo.dpr;");
+            "opened Demo.dpr;shown Main.DFM form;shown Main.pas code;closed;opened Demo.dpr;");
 }
 
 TEST_F(DiskHost, ReleaseWizardsCallsDestroyedOnceInRegistrationOrder) {
