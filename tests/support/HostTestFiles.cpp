@@ -39,4 +39,12 @@ void TempProjectDir::Remove(std::string_view rel) const {
   fs::remove(ToUtf8(*this / rel));
 }
 
+String TempProjectDir::CopyExample(std::string_view example, std::string_view rel) const {
+  const String target = *this / rel;
+  fs::create_directories(ToUtf8(target));
+  fs::copy(fs::path(MIREL_SOURCE_DIR) / "examples" / example, ToUtf8(target),
+           fs::copy_options::recursive);
+  return target;
+}
+
 }  // namespace mirel::test

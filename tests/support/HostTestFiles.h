@@ -23,6 +23,9 @@ class TempProjectDir {
   /// Writes bytes to rel (parent folders created); returns the full path.
   String Write(std::string_view rel, std::string_view bytes) const;
   void Remove(std::string_view rel) const;
+  /// Copies every file of examples/<example> into rel (created); returns
+  /// the folder's full path.
+  String CopyExample(std::string_view example, std::string_view rel) const;
 
  private:
   String path_;

@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "wizard/Dialogs.h"
 #include "wizard/SaveWarn.h"
 #include "wizard/SettingsStore.h"

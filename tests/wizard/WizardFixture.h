@@ -23,7 +23,7 @@
 #include "support/HostTestFiles.h"
 #include "wizard/Dialogs.h"
 #include "wizard/KyWizard.h"
-#include "ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 
 namespace mirel::test {
 

@@ -1,4 +1,4 @@
-// The wizard tests run in one QApplication (offscreen unless a platform is
+// Qt test programs run in one QApplication (offscreen unless a platform is
 // set), with the user's settings redirected into a private folder so that no
 // test reads or writes the real configuration.
 #include <gtest/gtest.h>
