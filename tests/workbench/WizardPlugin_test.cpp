@@ -1,0 +1,36 @@
+// The wizard plugin of this build, loaded by the workbench as mirel-host
+// loads it: its menu joins the bar, and the window closes cleanly after it.
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "ScriptedDialogs.h"
+#include "WorkbenchTestUtil.h"
+
+namespace mirel::test {
+namespace {
+
+#ifdef MIREL_WIZARD_PLUGIN_DIR
+TEST(WizardPlugin, LoadsFromThePluginFolderAndAddsItsMenu) {
+  TempProjectDir dir;
+  const QString project = CopyBdeExample(dir);
+  TScriptedDialogs dialogs;
+  {
+    TWorkbenchWindow window(&dialogs);
+    ASSERT_TRUE(window.OpenProject(project));
+    const auto reports = window.LoadPlugins({MIREL_WIZARD_PLUGIN_DIR});
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].Loaded) << reports[0].Error;
+    EXPECT_EQ(window.Services().Wizards().size(), 1u);
+    EXPECT_TRUE(dialogs.Messages.empty()) << dialogs.Messages[0].Text;
+    auto* menu = window.menuBar()->findChild<QMenu*>(QStringLiteral("MirelMenu"));
+    ASSERT_NE(menu, nullptr) << MenuBarText(window);
+    EXPECT_FALSE(menu->actions().isEmpty()) << MenuBarText(window);
+  }
+  EXPECT_EQ(BorlandIDEServices, nullptr);
+}
+#endif
+
+}  // namespace
+}  // namespace mirel::test
