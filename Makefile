@@ -6,7 +6,7 @@ TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc)
 GENERATOR  ?= Ninja
 
-.PHONY: all deps build test asan-test tsan-test demo bench clean
+.PHONY: all deps build test asan-test tsan-test demo bench screenshots clean
 
 all: build
 
@@ -43,6 +43,10 @@ tsan-test: deps
 # and restores it.
 demo: build
 	@scripts/demo.sh $(BUILD)
+
+# The pictures in docs/images: the wizard's pages and the workbench.
+screenshots: build
+	scripts/screenshots.sh $(BUILD)
 
 # Speed against cp -a and Free Pascal, peak memory, nesting; writes
 # bench/results/latest.txt. Uses its own Release build in build-bench.

@@ -203,7 +203,7 @@ void TLL1Parser::AddRule(StringView ruleText) {
       std::lower_bound(rules_.begin(), rules_.end(), name,
                        [](const Rule& r, const String& n) { return CompareText(r.Name, n) < 0; });
   if (it == rules_.end() || CompareText(it->Name, name) != 0)
-    it = rules_.insert(it, Rule{name, {}, {}, {}});
+    it = rules_.insert(it, Rule{name, {}, {}, {}, {}, {}});
   for (auto& a : alternatives) it->Alternatives.push_back(std::move(a));
 }
 

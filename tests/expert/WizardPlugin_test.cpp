@@ -136,9 +136,10 @@ TEST_F(WizardPlugin, AFailingRunIsReportedAndNothingIsReloaded) {
   ASSERT_FALSE(dialogs.messages.empty());
   EXPECT_NE(std::string::npos, LastMessage().find("Failed to create directory."));
   EXPECT_EQ(before, window->ViewOf(mainUnit)->Text());
-  for (const auto& [name, bytes] : originals)
+  for (const auto& [name, bytes] : originals) {
     if (name != "RBackup")
       EXPECT_TRUE(bytes == ReadBytes(folder + u"/" + FromUtf8(name))) << name << " changed";
+  }
 }
 
 }  // namespace
