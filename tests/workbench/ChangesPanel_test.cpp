@@ -7,11 +7,12 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-#include "ScriptedDialogs.h"
 #include "WorkbenchTestUtil.h"
 #include "host/HostFiles.h"
 #include "replace/KyReplacer.h"
 #include "rtl/FormConvert.h"
+#include "support/HostTestFiles.h"
+#include "support/ScriptedDialogs.h"
 #include "workbench/TextDiff.h"
 
 namespace mirel::test {
@@ -20,7 +21,8 @@ namespace {
 class ChangesPanelTest : public testing::Test {
  protected:
   void SetUp() override {
-    project_ = CopyBdeExample(dir_);
+    dir_.CopyExample("bde", ".");
+    project_ = QString::fromStdU16String(dir_ / "OrderDesk.dpr");
     // DataMod.dfm binary as well (Customers.dfm of the example is binary).
     TBinaryFormKind kind;
     kind.HasHeader = true;
@@ -39,6 +41,8 @@ class ChangesPanelTest : public testing::Test {
     });
     AddItem(u"RunNothing", [] {});
   }
+  // Nothing here opens a link; a real host would start a browser for one.
+  void TearDown() override { EXPECT_TRUE(dialogs_.urls.empty()); }
 
   void AddItem(StringView name, std::function<void()> run) {
     window_.Services().AddActionMenu(
@@ -88,7 +92,7 @@ class ChangesPanelTest : public testing::Test {
   TempProjectDir dir_;
   QString project_;
   String last_undo_;
-  TScriptedDialogs dialogs_;
+  ScriptedDialogs dialogs_;
   TWorkbenchWindow window_{&dialogs_};
 };
 

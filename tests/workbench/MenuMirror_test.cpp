@@ -8,14 +8,16 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "ScriptedDialogs.h"
 #include "WorkbenchTestUtil.h"
+#include "support/ScriptedDialogs.h"
 
 namespace mirel::test {
 namespace {
 
 class MenuMirrorTest : public testing::Test {
  protected:
+  // Nothing here opens a link; a real host would start a browser for one.
+  void TearDown() override { EXPECT_TRUE(dialogs_.urls.empty()); }
   TMainMenu& Menu() { return *window_.Services().GetMainMenu(); }
   TMenuItem& Add(StringView ref, StringView name, StringView caption, bool after, bool child,
                  TNotifyEvent onClick = nullptr) {
@@ -24,7 +26,7 @@ class MenuMirrorTest : public testing::Test {
         child);
   }
 
-  TScriptedDialogs dialogs_;
+  ScriptedDialogs dialogs_;
   TWorkbenchWindow window_{&dialogs_};
 };
 

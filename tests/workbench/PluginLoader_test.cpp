@@ -10,8 +10,9 @@
 #include <QListWidget>
 #include <QStatusBar>
 
-#include "ScriptedDialogs.h"
 #include "WorkbenchTestUtil.h"
+#include "support/HostTestFiles.h"
+#include "support/ScriptedDialogs.h"
 
 namespace mirel::test {
 namespace {
@@ -40,7 +41,7 @@ TEST(PluginLoading, GoodPluginWorksAndEveryBadFileIsNamed) {
   other.Write("x.so", "this is text, not a shared library\n");
   other.Write("libgood_wizard.so", "a second copy by name, skipped\n");
   const size_t seen = PluginEvents() == "(not loaded)" ? 0 : PluginEvents().size();
-  TScriptedDialogs dialogs;
+  ScriptedDialogs dialogs;
   {
     TWorkbenchWindow window(&dialogs);
     const auto reports = window.LoadPlugins({kPlugins, ToUtf8(other.Path()), "/no/such/folder"});
@@ -76,17 +77,18 @@ TEST(PluginLoading, GoodPluginWorksAndEveryBadFileIsNamed) {
     QAction* hello = FindAction(window, QStringLiteral("TestPluginItem"));
     ASSERT_NE(hello, nullptr);
     hello->trigger();
-    ASSERT_EQ(dialogs.Messages.size(), 1u);
-    EXPECT_EQ(dialogs.Messages[0].Text, "Hello from the test plugin");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Hello from the test plugin");
     EXPECT_EQ(window.Services().Wizards().size(), 1u);
   }
   // Closing the window terminates the plugin, then releases its wizard.
   EXPECT_EQ(PluginEvents().substr(seen), "init;click;terminate;destroyed;");
+  EXPECT_TRUE(dialogs.urls.empty());
 }
 
 TEST(PluginLoading, LoaderOnItsOwnReportsAndTerminatesOnce) {
   const size_t seen = PluginEvents() == "(not loaded)" ? 0 : PluginEvents().size();
-  TScriptedDialogs dialogs;
+  ScriptedDialogs dialogs;
   TWorkbenchServices services(dialogs);
   {
     TPluginLoader loader;
@@ -99,6 +101,7 @@ TEST(PluginLoading, LoaderOnItsOwnReportsAndTerminatesOnce) {
   }
   services.ReleaseWizards();
   EXPECT_EQ(PluginEvents().substr(seen), "init;terminate;destroyed;");
+  EXPECT_TRUE(dialogs.urls.empty());
   EXPECT_TRUE(services.Wizards().empty());
 }
 

@@ -5,8 +5,9 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "ScriptedDialogs.h"
 #include "WorkbenchTestUtil.h"
+#include "support/HostTestFiles.h"
+#include "support/ScriptedDialogs.h"
 
 namespace mirel::test {
 namespace {
@@ -14,8 +15,9 @@ namespace {
 #ifdef MIREL_WIZARD_PLUGIN_DIR
 TEST(WizardPlugin, LoadsFromThePluginFolderAndAddsItsMenu) {
   TempProjectDir dir;
-  const QString project = CopyBdeExample(dir);
-  TScriptedDialogs dialogs;
+  dir.CopyExample("bde", ".");
+  const QString project = QString::fromStdU16String(dir / "OrderDesk.dpr");
+  ScriptedDialogs dialogs;
   {
     TWorkbenchWindow window(&dialogs);
     ASSERT_TRUE(window.OpenProject(project));
@@ -23,12 +25,13 @@ TEST(WizardPlugin, LoadsFromThePluginFolderAndAddsItsMenu) {
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].Loaded) << reports[0].Error;
     EXPECT_EQ(window.Services().Wizards().size(), 1u);
-    EXPECT_TRUE(dialogs.Messages.empty()) << dialogs.Messages[0].Text;
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text.toStdString();
     auto* menu = window.menuBar()->findChild<QMenu*>(QStringLiteral("MirelMenu"));
     ASSERT_NE(menu, nullptr) << MenuBarText(window);
     EXPECT_FALSE(menu->actions().isEmpty()) << MenuBarText(window);
   }
   EXPECT_EQ(BorlandIDEServices, nullptr);
+  EXPECT_TRUE(dialogs.urls.empty());
 }
 #endif
 

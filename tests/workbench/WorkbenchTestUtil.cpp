@@ -8,20 +8,10 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
-#include <filesystem>
 
 #include "workbench/ProjectTree.h"
 
 namespace mirel::test {
-
-namespace fs = std::filesystem;
-
-QString CopyBdeExample(const TempProjectDir& dir) {
-  const fs::path from = fs::path(MIREL_SOURCE_DIR) / "examples" / "bde";
-  for (const auto& e : fs::directory_iterator(from))
-    fs::copy_file(e.path(), fs::path(dir.Path()) / e.path().filename());
-  return QString::fromStdU16String(dir / "OrderDesk.dpr");
-}
 
 namespace {
 

@@ -1,19 +1,15 @@
-// Helpers of the workbench tests: a copy of the example project, and the
-// window's widgets found by objectName and written out as one line of text.
+// Helpers of the workbench tests: the window's widgets found by objectName
+// and written out as one line of text.
 #pragma once
 
 #include <QString>
 #include <string>
 
-#include "support/HostTestFiles.h"
 #include "workbench/WorkbenchWindow.h"
 
 class QAction;
 
 namespace mirel::test {
-
-/// Copies every file of examples/bde into dir; returns the .dpr's full path.
-QString CopyBdeExample(const TempProjectDir& dir);
 
 /// The project tree as "Top[Child[Grandchild] Child]".
 std::string TreeText(TWorkbenchWindow& window);

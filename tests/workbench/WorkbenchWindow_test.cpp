@@ -2,26 +2,33 @@
 // what a wizard does through the host interfaces, and bad projects.
 #include "workbench/WorkbenchWindow.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QLabel>
 #include <QTabWidget>
 
-#include "ScriptedDialogs.h"
 #include "WorkbenchTestUtil.h"
 #include "host/HostFiles.h"
 #include "rtl/FormConvert.h"
+#include "support/HostTestFiles.h"
+#include "support/ScriptedDialogs.h"
 #include "workbench/FileView.h"
 
 namespace mirel::test {
 namespace {
 
+using testing::HasSubstr;
+
 class WorkbenchWindowTest : public testing::Test {
  protected:
   void SetUp() override {
-    project_ = CopyBdeExample(dir_);
+    dir_.CopyExample("bde", ".");
+    project_ = QString::fromStdU16String(dir_ / "OrderDesk.dpr");
     window_.show();
   }
+  // Nothing here opens a link; a real host would start a browser for one.
+  void TearDown() override { EXPECT_TRUE(dialogs_.urls.empty()); }
   QString File(std::string_view name) const { return QString::fromStdU16String(dir_ / name); }
   // The editor index-th of the open unit module of file.
   std::shared_ptr<IOTAEditor> EditorOf(const QString& file, int index) {
@@ -38,7 +45,7 @@ class WorkbenchWindowTest : public testing::Test {
 
   TempProjectDir dir_;
   QString project_;
-  TScriptedDialogs dialogs_;
+  ScriptedDialogs dialogs_;
   TWorkbenchWindow window_{&dialogs_};
 };
 
@@ -48,7 +55,7 @@ TEST_F(WorkbenchWindowTest, OpenedProjectListsItsModulesWithTheirForms) {
             "OrderDesk.dpr[Main.pas[Main.dfm] DataMod.pas[DataMod.dfm] "
             "Customers.pas[Customers.dfm] Reports.pas Utils.pas]");
   EXPECT_EQ(window_.windowTitle().toStdString(), "OrderDesk.dpr - mirel-host");
-  EXPECT_TRUE(dialogs_.Messages.empty());
+  EXPECT_TRUE(dialogs_.messages.empty());
 }
 
 TEST_F(WorkbenchWindowTest, ModuleMissingOnDiskIsListedAsMissing) {
@@ -56,8 +63,8 @@ TEST_F(WorkbenchWindowTest, ModuleMissingOnDiskIsListedAsMissing) {
   ASSERT_TRUE(window_.OpenProject(project_));
   EXPECT_NE(TreeText(window_).find("Utils.pas (missing)]"), std::string::npos) << TreeText(window_);
   DoubleClickTreeItem(window_, File("Utils.pas"));
-  ASSERT_EQ(dialogs_.Messages.size(), 1u);
-  EXPECT_NE(dialogs_.Messages[0].Text.find("Utils.pas"), std::string::npos);
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_THAT(dialogs_.messages[0].text.toStdString(), HasSubstr("Utils.pas"));
   EXPECT_EQ(TabsText(window_), "");
 }
 
@@ -138,31 +145,32 @@ TEST_F(WorkbenchWindowTest, ProjectThatCannotBeOpenedIsNamedWithTheReason) {
   EXPECT_FALSE(window_.OpenProject(missing));
   dir_.Write("Broken.dproj", "<Project><PropertyGroup>\n<MainSource>Broken.dpr</Main");
   EXPECT_FALSE(window_.OpenProject(File("Broken.dproj")));
-  ASSERT_EQ(dialogs_.Messages.size(), 2u);
-  EXPECT_EQ(dialogs_.Messages[0].Icon, QMessageBox::Warning);
-  EXPECT_NE(dialogs_.Messages[0].Text.find(missing.toStdString()), std::string::npos);
-  EXPECT_NE(dialogs_.Messages[0].Text.find("No such file"), std::string::npos)
-      << dialogs_.Messages[0].Text;
+  ASSERT_EQ(dialogs_.messages.size(), 2u);
+  EXPECT_EQ(dialogs_.messages[0].icon, QMessageBox::Warning);
+  EXPECT_THAT(dialogs_.messages[0].text.toStdString(), HasSubstr(missing.toStdString()));
+  EXPECT_THAT(dialogs_.messages[0].text.toStdString(), HasSubstr("No such file"))
+      << dialogs_.messages[0].text.toStdString();
   // The reason of a malformed file says where.
-  EXPECT_NE(dialogs_.Messages[1].Text.find("Broken.dproj:2"), std::string::npos)
-      << dialogs_.Messages[1].Text;
+  EXPECT_THAT(dialogs_.messages[1].text.toStdString(), HasSubstr("Broken.dproj:2"))
+      << dialogs_.messages[1].text.toStdString();
   // The open project stayed, and the window still works.
   EXPECT_EQ(TreeText(window_).rfind("OrderDesk.dpr[", 0), 0u);
   EXPECT_TRUE(window_.OpenFile(File("Reports.pas"), false));
 }
 
 TEST_F(WorkbenchWindowTest, FileMenuOpensAndClosesProjectsThroughThePicker) {
-  dialogs_.FileAnswers.push_back(project_);
+  dialogs_.openFiles.push_back(project_);
   FindAction(window_, QStringLiteral("actOpenProject"))->trigger();
-  ASSERT_EQ(dialogs_.Pickers.size(), 1u);
-  EXPECT_NE(dialogs_.Pickers[0].Filter.find("*.dpr *.dproj"), std::string::npos);
+  ASSERT_EQ(dialogs_.pickerFolders.size(), 1u);
+  ASSERT_EQ(dialogs_.pickerFilters.size(), 1u);  // a file picker, not a folder picker
+  EXPECT_THAT(dialogs_.pickerFilters[0].toStdString(), HasSubstr("*.dpr *.dproj"));
   EXPECT_EQ(TreeText(window_).rfind("OrderDesk.dpr[", 0), 0u);
   window_.OpenFile(File("Main.pas"), false);
 
   // A cancelled picker changes nothing.
-  dialogs_.FileAnswers.push_back(QString());
+  dialogs_.openFiles.push_back(QString());
   FindAction(window_, QStringLiteral("actOpenProject"))->trigger();
-  EXPECT_EQ(dialogs_.Pickers.back().Folder, ToUtf8(dir_.Path()));
+  EXPECT_EQ(dialogs_.pickerFolders.back().toStdString(), ToUtf8(dir_.Path()));
   EXPECT_EQ(TabsText(window_), "[Main.pas]");
 
   FindAction(window_, QStringLiteral("actCloseProject"))->trigger();
@@ -201,9 +209,9 @@ TEST_F(WorkbenchWindowTest, ExceptionFromAMenuHandlerIsReportedAndTheWindowGoesO
                                   [](TMenuItem&) { throw Exception(u"disk on fire"); }),
       false, true);
   FindAction(window_, QStringLiteral("FailingItem"))->trigger();
-  ASSERT_EQ(dialogs_.Messages.size(), 1u);
-  EXPECT_EQ(dialogs_.Messages[0].Text, "disk on fire");
-  EXPECT_EQ(dialogs_.Messages[0].Caption, "Fail");
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].text, "disk on fire");
+  EXPECT_EQ(dialogs_.messages[0].caption, "Fail");
   EXPECT_NE(MessagesText(window_).find("Fail failed: disk on fire"), std::string::npos);
   EXPECT_TRUE(window_.OpenFile(File("Main.pas"), false));
 }
@@ -213,8 +221,8 @@ TEST_F(WorkbenchWindowTest, ServicesOfferTheDialogSeamToPlugins) {
   auto* seam = Supports<IDialogServices>(BorlandIDEServices);
   ASSERT_NE(seam, nullptr);
   seam->MessageBox(nullptr, QStringLiteral("hi"), QStringLiteral("Plugin"), QMessageBox::Warning);
-  ASSERT_EQ(dialogs_.Messages.size(), 1u);
-  EXPECT_EQ(dialogs_.Messages[0].Caption, "Plugin");
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].caption, "Plugin");
   EXPECT_NE(Supports<INTAServices>(BorlandIDEServices), nullptr);
   EXPECT_NE(Supports<IOTAActionServices>(BorlandIDEServices), nullptr);
 }
