@@ -6,7 +6,7 @@ TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc)
 GENERATOR  ?= Ninja
 
-.PHONY: all deps build test asan-test tsan-test demo bench screenshots clean
+.PHONY: all deps build test asan-test tsan-test demo bench screenshots fuzz fuzz-smoke clean
 
 all: build
 
@@ -48,10 +48,28 @@ demo: build
 screenshots: build
 	scripts/screenshots.sh $(BUILD)
 
+# libFuzzer on every input reader of the engine (clang, ASan, UBSan), in its
+# own build folder: FUZZ_SECONDS per target (make fuzz), or a short run of
+# each (make fuzz-smoke, what CI runs). A crash leaves its input in
+# fuzz/crashes/<target>/.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 300
+$(FUZZ_BUILD)/build.ninja: CMakeLists.txt | deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DMIREL_FUZZ=ON -DMIREL_BUILD_GUI=OFF -DMIREL_BUILD_TESTS=OFF
+
+fuzz: deps $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+fuzz-smoke: deps $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	scripts/fuzz.sh $(FUZZ_BUILD) 30
+
 # Speed against cp -a and Free Pascal, peak memory, nesting; writes
 # bench/results/latest.txt. Uses its own Release build in build-bench.
 bench: deps
 	bench/run.sh build-bench
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) build-bench
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) build-bench

@@ -22,6 +22,8 @@ libgl-dev
 fonts-dejavu-core
 xvfb
 xauth
+clang
+libclang-rt-14-dev
 "
 
 missing=""

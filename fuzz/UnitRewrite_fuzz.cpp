@@ -1,0 +1,27 @@
+// A Pascal unit through the conversion of a run: uses clauses, class names
+// in code and comments, resource directives.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "FuzzCommon.h"
+#include "replace/KyReplacer.h"
+
+using namespace mirel;
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  LoadProfiles();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  TComponentReplacer& replacer = BdeReplacer();
+  static const auto parser = replacer.NewFormParser();
+  String formText;
+  TFileConversion conversion;
+  replacer.ConvertFile(u"/fuzz/Unit1.pas", bytes, u"/fuzz/out/Unit1.pas", *parser, formText,
+                       conversion);
+  if (conversion.Error) fuzz::Refusable([&] { std::rethrow_exception(conversion.Error); });
+  return 0;
+}
