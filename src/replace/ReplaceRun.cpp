@@ -353,17 +353,4 @@ bool TComponentReplacer::Run() {
   return result;
 }
 
-bool TComponentReplacer::Restore(const String& undoFileName) {
-  bool result = false;
-  try {
-    LoadUndoFile(undoFileName, units_, *fs_);
-    result = RestoreFiles(units_, *fs_);
-  } catch (...) {
-    units_.Clear();
-    throw;
-  }
-  units_.Clear();
-  return result;
-}
-
 }  // namespace mirel

@@ -4,6 +4,7 @@
 
 #include "files/FileUtils.h"
 #include "replace/FileNames.h"
+#include "replace/UndoFile.h"
 
 namespace mirel {
 
@@ -180,6 +181,27 @@ TFormFile TComponentReplacer::ReadFormFile(std::string_view bytes, StringView fi
 String TComponentReplacer::GetDatabaseComponent(StringView propertyName, StringView value) const {
   MIREL_ASSERT(propertyName == u"DatabaseName");
   return database_map_.Values(value);
+}
+
+bool TComponentReplacer::Restore(const String& undoFileName) {
+  return RestoreWithReport(undoFileName).Succeeded();
+}
+
+TRestoreResult TComponentReplacer::RestoreWithReport(const String& undoFileName,
+                                                     const TRestoreOptions& options) {
+  TRestoreResult result;
+  listed_units_count_ = -1;
+  try {
+    LoadUndoFile(undoFileName, units_, *fs_);
+    result = RestoreUndoLines(units_, undoFileName, options, *fs_);
+  } catch (...) {
+    units_.Clear();
+    throw;
+  }
+  units_.Clear();
+  for (const TRestoreItem& item : result.Items)
+    if (item.Status != TRestoreStatus::rsRestored) LogLine(DescribeRestoreItem(item));
+  return result;
 }
 
 }  // namespace mirel

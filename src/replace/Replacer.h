@@ -37,6 +37,7 @@
 #include "files/LogWriter.h"
 #include "forms/FormParser.h"
 #include "replace/ReplaceOptions.h"
+#include "replace/Restore.h"
 #include "rtl/Encoding.h"
 #include "rtl/FormConvert.h"
 #include "rtl/StringList.h"
@@ -216,10 +217,18 @@ class TComponentReplacer {
   /// true when every one was replaced (a failed one is logged, the rest
   /// still go).
   bool ReplaceOriginalFiles(const String& tempFolder);
-  /// Copies back every backup the undo file names (see RestoreFiles); true
-  /// when all were restored. Throws EFOpenError when the undo file cannot be
-  /// read. Units is used while reading and emptied afterwards.
+  /// RestoreWithReport without options: true when every file the undo file
+  /// names was restored, and also when it names none (a run that changed
+  /// nothing); false when any was not. Throws as RestoreWithReport does.
   bool Restore(const String& undoFileName);
+  /// Puts back the backups the undo file names (RestoreUndoLines in
+  /// Restore.h: files changed since the run and lines outside the run's
+  /// folders are left alone unless options.Force; a failed file does not
+  /// stop the others) and logs, for each file not restored, the file and
+  /// why. Throws EFOpenError when the undo file or its manifest cannot be
+  /// read. Units is used while reading and emptied afterwards.
+  TRestoreResult RestoreWithReport(const String& undoFileName,
+                                   const TRestoreOptions& options = {});
 
   // --- State -------------------------------------------------------------------
 

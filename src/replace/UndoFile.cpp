@@ -1,6 +1,9 @@
 #include "replace/UndoFile.h"
 
+#include <cerrno>
+
 #include "files/FileUtils.h"
+#include "replace/RestorePaths.h"
 #include "rtl/Encoding.h"
 
 namespace mirel {
@@ -23,7 +26,13 @@ String DecodeUndoText(std::string_view bytes) {
 
 }  // namespace
 
+bool IsUndoSafeName(StringView path) {
+  return path.find_first_of(u"\r\n") == StringView::npos;
+}
+
 TFsResult SaveUndoFile(const TStringList& undo, StringView path, TFileSystem& fs) {
+  for (int i = 0; i < undo.Count(); ++i)
+    if (!IsUndoSafeName(undo[i])) return TFsResult::Fail(EINVAL);
   const String text = undo.Text();
   std::string bytes;
   if (!IsAscii(text)) bytes = std::string(TEncoding::UTF8().Preamble());
@@ -39,18 +48,41 @@ void LoadUndoFile(StringView path, TStringList& lines, TFileSystem& fs) {
   lines.SetText(DecodeUndoText(bytes));
 }
 
-bool RestoreFiles(const TStringList& lines, TFileSystem& fs) {
-  if (lines.Empty()) return false;
-  std::vector<std::pair<String, String>> copies;
-  for (int i = 0; i < lines.Count(); ++i) {
-    const String original = lines.Names(i);
-    const String backup = FindFileIgnoringCase(lines.Values(original), fs);
-    if (original.empty() || !fs.FileExists(backup)) return false;
-    copies.emplace_back(original, backup);
+bool SplitUndoLine(StringView line, StringView undoFolder, TUndoPair& pair, TFileSystem& fs) {
+  const auto splitAt = [&](size_t at) {
+    pair.Original = String(line.substr(0, at));
+    pair.Backup = String(line.substr(at + 1));
+  };
+  const auto exists = [&](const String& backup) {
+    return fs.FileExists(FindFileIgnoringCase(backup, fs));
+  };
+  size_t firstAbsolute = StringView::npos;
+  size_t firstRelative = StringView::npos;  // whose backup exists
+  for (size_t at = line.find(u'='); at != StringView::npos; at = line.find(u'=', at + 1)) {
+    const StringView rest = line.substr(at + 1);
+    if (at == 0 || rest.empty()) continue;
+    const String backup = ResolveAgainst(undoFolder, rest);
+    if (!IsInsideFolder(backup, undoFolder)) continue;
+    if (rest[0] == u'/') {
+      if (exists(backup)) {
+        splitAt(at);
+        return true;
+      }
+      if (firstAbsolute == StringView::npos) firstAbsolute = at;
+    } else if (firstRelative == StringView::npos && exists(backup)) {
+      firstRelative = at;
+    }
   }
-  for (const auto& [original, backup] : copies)
-    if (!fs.CopyFile(backup, original, /*overwrite=*/true)) return false;
-  return true;
+  if (firstRelative != StringView::npos || firstAbsolute != StringView::npos) {
+    splitAt(firstRelative != StringView::npos ? firstRelative : firstAbsolute);
+    return true;
+  }
+  const size_t first = line.find(u'=');
+  if (first == StringView::npos)
+    pair = TUndoPair{String(), String(line)};
+  else
+    splitAt(first);
+  return false;
 }
 
 }  // namespace mirel

@@ -238,7 +238,7 @@ TEST_F(ReplaceRunTest, ARunThatChangesNothingStillLeavesAnEmptyUndoFile) {
   const std::vector<std::string> log = LogLines(ReadFile(dir_.Utf8("plain/Wiz_Log.txt")));
   EXPECT_EQ(log.end(),
             std::find(log.begin(), log.end(), "Replacing original files with changed versions"));
-  EXPECT_FALSE(r.Restore(dir_ / "plain/RBackup/RExpert.reu")) << "nothing to restore";
+  EXPECT_TRUE(r.Restore(dir_ / "plain/RBackup/RExpert.reu")) << "nothing to restore is no failure";
 
   // Without backups: no backup folder, no undo file, no "Backup file" line.
   o.MakeBackup = false;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
+
 #include "files/FaultyFileSystem.h"
 #include "files/FileUtils.h"
 #include "support/FilesTempDir.h"
@@ -58,51 +61,71 @@ TEST(UndoFile, ReadsAnyLineEndAndByteOrderMark) {
   EXPECT_THROW(LoadUndoFile(dir / "missing.reu", lines), EFOpenError);
 }
 
-class RestoreTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_.Write("app/Main.pas", "converted unit");
-    dir_.Write("app/Main.dfm", "converted form");
-    dir_.Write("bak/Main.~pas", "original unit");
-    dir_.Write("bak/Main.~dfm", "original form");
-    undo_ = Pairs({dir_ / "app/Main.pas" + u"=" + (dir_ / "bak/Main.~pas"),
-                   dir_ / "app/Main.dfm" + u"=" + (dir_ / "bak/Main.~dfm")});
-  }
-  TTempDir dir_;
-  TStringList undo_;
-};
+TEST(UndoFile, ANameWithALineBreakIsNotUndoSafeAndIsNeverWritten) {
+  EXPECT_TRUE(IsUndoSafeName(u"/app/a=b.pas"));
+  EXPECT_TRUE(IsUndoSafeName(u"/app/Bestellung\u00fcbersicht.pas"));
+  EXPECT_FALSE(IsUndoSafeName(u"/app/two\nlines.pas"));
+  EXPECT_FALSE(IsUndoSafeName(u"/app/two\rlines.pas"));
 
-TEST_F(RestoreTest, CopiesEveryBackupBackAndCanBeRepeated) {
-  ASSERT_TRUE(RestoreFiles(undo_));
-  EXPECT_EQ("original unit", dir_.Read("app/Main.pas"));
-  EXPECT_EQ("original form", dir_.Read("app/Main.dfm"));
-  dir_.Write("app/Main.pas", "converted again");
-  EXPECT_TRUE(RestoreFiles(undo_));
-  EXPECT_EQ("original unit", dir_.Read("app/Main.pas"));
-  EXPECT_EQ("original unit", dir_.Read("bak/Main.~pas")) << "backups stay";
+  TTempDir dir;
+  dir.Write("a.reu", "old\r\n");
+  const TFsResult r =
+      SaveUndoFile(Pairs({u"/app/ok.pas=/bak/ok.~pas", u"/app/two\nlines.pas=/bak/x.~pas"}),
+                   dir / "a.reu");
+  EXPECT_FALSE(r);
+  EXPECT_EQ(EINVAL, r.Error());
+  EXPECT_EQ("old\r\n", dir.Read("a.reu")) << "the file is left as it was";
 }
 
-TEST_F(RestoreTest, AMissingBackupTouchesNothing) {
-  std::remove(dir_.Utf8("bak/Main.~dfm").c_str());
-  EXPECT_FALSE(RestoreFiles(undo_));
-  EXPECT_EQ("converted unit", dir_.Read("app/Main.pas"));
-  EXPECT_FALSE(RestoreFiles(TStringList()));
+// Paths with "=" in them, as a run writes them: the split is where the rest
+// of the line names a file inside the undo file's folder.
+TEST(UndoFile, ALineIsSplitWhereTheBackupInTheUndoFilesFolderBegins) {
+  TTempDir dir;
+  dir.Write("proj=v2/RBackup/a=b.~pas", "backup");
+  const String folder = dir / "proj=v2/RBackup";
+  TUndoPair pair;
+  const String line = (dir / "proj=v2/a=b.pas") + u"=" + (dir / "proj=v2/RBackup/a=b.~pas");
+  ASSERT_TRUE(SplitUndoLine(line, folder, pair));
+  EXPECT_EQ(dir / "proj=v2/a=b.pas", pair.Original);
+  EXPECT_EQ(dir / "proj=v2/RBackup/a=b.~pas", pair.Backup);
+
+  // The same when the backup is gone (it is then reported as missing, under
+  // its own name).
+  std::remove(dir.Utf8("proj=v2/RBackup/a=b.~pas").c_str());
+  ASSERT_TRUE(SplitUndoLine(line, folder, pair));
+  EXPECT_EQ(dir / "proj=v2/RBackup/a=b.~pas", pair.Backup);
 }
 
-TEST_F(RestoreTest, AFailedCopyStopsWithEarlierFilesRestoredAndOriginalsWhole) {
-  TFaultyFileSystem fs;
-  fs.FailOn(TFsOp::opCopy, u"*Main.~dfm");
-  EXPECT_FALSE(RestoreFiles(undo_, fs));
-  EXPECT_EQ("original unit", dir_.Read("app/Main.pas"));
-  EXPECT_EQ("converted form", dir_.Read("app/Main.dfm"));
-  EXPECT_EQ("app/ app/Main.dfm app/Main.pas bak/ bak/Main.~dfm bak/Main.~pas", dir_.Tree())
-      << "no half-written file is left beside the originals";
+TEST(UndoFile, ARelativeLineIsSplitAtTheBackupThatExists) {
+  TTempDir dir;
+  dir.Write("bak/x=y.~pas", "backup");
+  TUndoPair pair;
+  // "y.~pas" would lie in the folder too, but only "x=y.~pas" is there.
+  ASSERT_TRUE(SplitUndoLine(u"../x=y.pas=x=y.~pas", dir / "bak", pair));
+  EXPECT_EQ(u"../x=y.pas", pair.Original);
+  EXPECT_EQ(u"x=y.~pas", pair.Backup);
 }
 
-TEST_F(RestoreTest, BackupsAreFoundWhateverTheCaseOfTheirNameOnDisk) {
-  std::rename(dir_.Utf8("bak/Main.~dfm").c_str(), dir_.Utf8("bak/MAIN.~DFM").c_str());
-  EXPECT_TRUE(RestoreFiles(undo_));
-  EXPECT_EQ("original form", dir_.Read("app/Main.dfm"));
+TEST(UndoFile, ALineWhoseBackupLiesElsewhereIsSplitAtTheFirstEqualsSign) {
+  TTempDir dir;
+  dir.MakeFolder("bak");
+  TUndoPair pair;
+  EXPECT_FALSE(SplitUndoLine(u"/app/a.pas=/etc/a=b", dir / "bak", pair));
+  EXPECT_EQ(u"/app/a.pas", pair.Original);
+  EXPECT_EQ(u"/etc/a=b", pair.Backup);
+  EXPECT_FALSE(SplitUndoLine(u"/app/a.pas=" + (dir / "bak/../a.~pas"), dir / "bak", pair))
+      << "\"..\" does not lead back in";
+  EXPECT_FALSE(SplitUndoLine(u"no equals sign", dir / "bak", pair));
+  EXPECT_EQ(u"", pair.Original);
+}
+
+TEST(UndoFile, ALinkInTheUndoFilesFolderLeadingOutIsNotInside) {
+  TTempDir dir;
+  dir.Write("secret/x.~pas", "not a backup");
+  dir.MakeFolder("bak");
+  dir.MakeLink("bak/out", dir.Utf8("secret"));
+  TUndoPair pair;
+  EXPECT_FALSE(SplitUndoLine(u"/app/x.pas=" + (dir / "bak/out/x.~pas"), dir / "bak", pair));
 }
 
 TEST(FindFileIgnoringCase, ExactNameWinsThenUsualSpellingsThenTheFirstCaseVariant) {

@@ -1,0 +1,223 @@
+#include "replace/Restore.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <unordered_set>
+
+#include "files/FileUtils.h"
+#include "replace/FileNames.h"
+#include "replace/RestorePaths.h"
+#include "replace/RunManifest.h"
+#include "replace/UndoFile.h"
+
+namespace mirel {
+
+namespace {
+
+String FolderOf(StringView path) {
+  String folder = ExtractFilePath(path);
+  if (folder.size() > 1) folder.pop_back();
+  return folder;
+}
+
+String AbsoluteUndoFile(StringView undoFile) {
+  if (!undoFile.empty() && undoFile[0] == u'/') return LexicallyNormal(undoFile);
+  std::error_code ec;
+  const std::filesystem::path abs = std::filesystem::absolute(ToUtf8(undoFile), ec);
+  return LexicallyNormal(ec ? String(undoFile) : FromUtf8(abs.string()));
+}
+
+// A name beside `original` that nothing else uses, for the link that is
+// then renamed over it.
+String LinkNameBeside(const String& original) {
+  static std::atomic<unsigned> serial{0};
+  return FolderOf(original) + u"/.~" + ExtractFileName(original).substr(0, 200) + u".restore" +
+         IntToStr(::getpid()) + u"-" + IntToStr(serial++) + u".tmp";
+}
+
+// Puts backup in place of original, in one step, and keeps backup. A copy
+// first: a second name of the backup would share its contents, and an
+// editor that saves the restored file in place would change the backup too.
+// Where no copy can be made (a full disk, a backup that cannot be read) the
+// backup is given the original's name after all, which needs no space.
+TFsResult PutBackupInPlace(const String& backup, const String& original, bool& linked,
+                           TFileSystem& fs) {
+  linked = false;
+  const TFsResult copied = fs.CopyFile(backup, original, /*overwrite=*/true);
+  if (copied) return copied;
+  const String link = LinkNameBeside(original);
+  if (!fs.LinkFile(backup, link)) return copied;
+  const TFsResult moved = fs.MoveFile(link, original);
+  // A rename between two names of one file does nothing, leaving the link
+  // (the original was this backup already).
+  if (!moved || fs.LinkStat(link).kind != TFileKind::fkNone) (void)fs.DeleteFile(link);
+  if (!moved) return copied;
+  linked = true;
+  return moved;
+}
+
+bool SameBytes(std::string_view bytes, const String& file, TFileSystem& fs) {
+  std::string other;
+  return fs.ReadFile(file, other) && other == bytes;
+}
+
+}  // namespace
+
+bool TRestoreResult::Succeeded() const {
+  for (const TRestoreItem& item : Items)
+    if (item.Status != TRestoreStatus::rsRestored) return false;
+  return true;
+}
+
+std::vector<const TRestoreItem*> TRestoreResult::With(TRestoreStatus status) const {
+  std::vector<const TRestoreItem*> found;
+  for (const TRestoreItem& item : Items)
+    if (item.Status == status) found.push_back(&item);
+  return found;
+}
+
+String DescribeRestoreItem(const TRestoreItem& item) {
+  String text;
+  switch (item.Status) {
+    case TRestoreStatus::rsRestored:
+      text = u"Restored: ";
+      break;
+    case TRestoreStatus::rsChanged:
+      text = u"Changed since the run, not restored: ";
+      break;
+    case TRestoreStatus::rsFailed:
+      text = u"Failed to restore file: ";
+      break;
+    case TRestoreStatus::rsRefused:
+      text = u"Refused to restore file: ";
+      break;
+    case TRestoreStatus::rsPending:
+      text = u"Not restored: ";
+      break;
+  }
+  text += item.Original;
+  if (!item.Reason.empty() && item.Status != TRestoreStatus::rsChanged)
+    text += u" (" + item.Reason + u")";
+  return text;
+}
+
+TRestoreResult PlanRestore(const TStringList& lines, StringView undoFileName,
+                           const TRestoreOptions& options, TFileSystem& fs) {
+  const String undoFile = AbsoluteUndoFile(undoFileName);
+  const String undoFolder = FolderOf(undoFile);
+  const String backupFolder = BackupFolderOf(undoFile, fs);
+  const String workFolder = FolderOf(backupFolder);
+  TRestoreResult plan;
+  TRunManifest manifest;
+  plan.HasManifest = LoadRunManifest(undoFile, manifest, fs);
+
+  std::unordered_set<String> seen;
+  std::vector<const std::string*> checksums;  // per item; null when not listed
+  for (int i = 0; i < lines.Count(); ++i) {
+    const String& line = lines[i];
+    if (line.empty()) continue;
+    TUndoPair pair;
+    SplitUndoLine(line, undoFolder, pair, fs);
+    TRestoreItem item;
+    item.Line = line;
+    if (pair.Original.empty()) {
+      item.Original = line;
+      item.Status = TRestoreStatus::rsRefused;
+      item.Reason = u"not a line of an undo file (original=backup)";
+      plan.Items.push_back(std::move(item));
+      checksums.push_back(nullptr);
+      continue;
+    }
+    item.Original = ResolveAgainst(undoFolder, pair.Original);
+    item.Backup = FindFileIgnoringCase(ResolveAgainst(undoFolder, pair.Backup), fs);
+    const bool backupInside = IsInsideFolder(item.Backup, undoFolder);
+    if (!seen.insert(item.Original).second) continue;
+    const auto listed = manifest.find(pair.Original);
+    checksums.push_back(listed == manifest.end() ? nullptr : &listed->second);
+    if (!backupInside && !options.Force) {
+      item.Status = TRestoreStatus::rsRefused;
+      item.Reason = u"its backup lies outside the undo file's folder " + undoFolder;
+    } else if (plan.HasManifest && listed == manifest.end() && !options.Force) {
+      item.Status = TRestoreStatus::rsRefused;
+      item.Reason = String(u"the run did not write it (it is not listed in ") + kRunManifestName +
+                    u")";
+    } else if (!plan.HasManifest && !options.Force &&
+               (!IsInsideFolder(item.Original, workFolder) ||
+                IsInsideFolder(item.Original, backupFolder))) {
+      item.Status = TRestoreStatus::rsRefused;
+      item.Reason = u"it lies outside the folder " + workFolder +
+                    u" (or inside the backup folder), where the run worked";
+    }
+    plan.Items.push_back(std::move(item));
+  }
+
+  // Whatever is forced, a restore must never destroy its own way back.
+  std::unordered_set<String> keep = {ResolvedPath(undoFile),
+                                     ResolvedPath(RunManifestFileName(undoFile))};
+  for (const TRestoreItem& item : plan.Items)
+    if (!item.Backup.empty()) keep.insert(ResolvedPath(item.Backup));
+  for (TRestoreItem& item : plan.Items) {
+    if (item.Status != TRestoreStatus::rsPending) continue;
+    if (keep.count(ResolvedPath(item.Original))) {
+      item.Status = TRestoreStatus::rsRefused;
+      item.Reason = u"it is the undo file, its manifest or one of its backups";
+    } else if (!fs.FileExists(item.Backup)) {
+      item.Status = TRestoreStatus::rsFailed;
+      item.Reason = u"its backup " + item.Backup + u" is missing";
+      plan.BackupMissing = true;
+    }
+  }
+  if (plan.BackupMissing) return plan;
+
+  for (size_t k = 0; k < plan.Items.size(); ++k) {
+    TRestoreItem& item = plan.Items[k];
+    if (item.Status != TRestoreStatus::rsPending) continue;
+    item.Overwrites = fs.Exists(item.Original);
+    if (!item.Overwrites || options.Force || checksums[k] == nullptr) continue;
+    std::string bytes;
+    if (const TFsResult r = fs.ReadFile(item.Original, bytes); !r) {
+      item.Status = TRestoreStatus::rsFailed;
+      item.Reason = u"it cannot be read to see whether it changed since the run (" +
+                    r.Message() + u")";
+    } else if (Sha256Hex(bytes) != *checksums[k] && !SameBytes(bytes, item.Backup, fs)) {
+      // Neither what the run wrote nor the backup (a restore done before).
+      item.Status = TRestoreStatus::rsChanged;
+      item.Reason = u"it has changed since the run";
+    }
+  }
+  return plan;
+}
+
+void CarryOutRestore(TRestoreResult& plan, TFileSystem& fs) {
+  if (plan.BackupMissing) return;
+  for (TRestoreItem& item : plan.Items) {
+    if (item.Status != TRestoreStatus::rsPending) continue;
+    const TFsResult r = PutBackupInPlace(item.Backup, item.Original, item.Linked, fs);
+    if (r) {
+      item.Status = TRestoreStatus::rsRestored;
+    } else {
+      item.Status = TRestoreStatus::rsFailed;
+      item.Reason = r.Message();
+    }
+  }
+}
+
+TRestoreResult RestoreUndoLines(const TStringList& lines, StringView undoFile,
+                                const TRestoreOptions& options, TFileSystem& fs) {
+  TRestoreResult result = PlanRestore(lines, undoFile, options, fs);
+  if (options.OnPlan) options.OnPlan(result);
+  CarryOutRestore(result, fs);
+  return result;
+}
+
+TRestoreResult RestoreFromUndoFile(StringView undoFile, const TRestoreOptions& options,
+                                   TFileSystem& fs) {
+  TStringList lines;
+  LoadUndoFile(undoFile, lines, fs);
+  return RestoreUndoLines(lines, undoFile, options, fs);
+}
+
+}  // namespace mirel
