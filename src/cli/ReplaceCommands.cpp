@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "cli/CliCommon.h"
+#include "cli/StopSignals.h"
 #include "files/FileUtils.h"
 #include "host/DiskProjectHost.h"
 #include "ide/IDEUtils.h"
 #include "replace/FileNames.h"
 #include "replace/KyReplacer.h"
+#include "replace/Restore.h"
 #include "replace/UndoFile.h"
 #include "rtl/FormStream.h"
 #include "rtl/Hooks.h"
@@ -168,22 +170,53 @@ int Replace(const TReplaceArgs& a) {
   TPrintLog printer;
   if (isatty(STDERR_FILENO)) SetWaitIndicator(&progress);
   SetShellOpener(&printer);
+  // Ctrl-C and SIGTERM stop the run where that loses nothing (see
+  // TComponentReplacer::StopRequested) instead of ending the process.
+  TStopSignals signals;
+  replacer.StopRequested = [] { return TStopSignals::Received() != 0; };
+  replacer.OnStep = [](StringView step) { PauseForTestAt(step); };
   struct Unhook {
+    TComponentReplacer& replacer;
     ~Unhook() {
+      replacer.OnLogLine = nullptr;
+      replacer.StopRequested = nullptr;
+      replacer.OnStep = nullptr;
       SetWaitIndicator(nullptr);
       SetShellOpener(nullptr);
     }
-  } unhook;
+  } unhook{replacer};
 
   bool ok = false;
   try {
     ok = replacer.Run();
+  } catch (const ERunStopped& e) {
+    const int signal = TStopSignals::Received();
+    std::cerr << "mirel-migrate: " << ToUtf8(SignalName(signal)) << ": " << ToUtf8(e.Message())
+              << '\n';
+    if (options.WriteLog)
+      std::cerr << "See the log: " << ToUtf8(CombinePath(base, u"Wiz_Log.txt")) << '\n';
+    return 128 + signal;
   } catch (const EFormFormatError& e) {
     throw TCliError(e.Message() + u"\r\nReplace failed. No original was changed.", exitFailure);
   } catch (const Exception& e) {
     throw TCliError(e.Message() + u"\r\nReplace failed. No original was changed.", exitFailure);
   }
-  replacer.OnLogLine = nullptr;
+  if (const int signal = TStopSignals::Received()) {
+    // Asked while the originals were being replaced: that was finished first.
+    std::cerr << "mirel-migrate: " << ToUtf8(SignalName(signal))
+              << ": stopped once the replacement of the originals was complete.\n";
+    if (ok) {
+      std::cerr << "Replace procedure was performed sucessfully.\n"
+                << replacer.ChangedCount() << " file(s) changed.\n";
+      if (options.MakeBackup && replacer.ChangedCount() > 0)
+        std::cerr << "Undo file: " << ToUtf8(replacer.UndoFileName()) << '\n';
+    } else {
+      std::cerr << "Replace failed.\n";
+    }
+    if (options.WriteLog)
+      std::cerr << "See the log: " << ToUtf8(CombinePath(base, u"Wiz_Log.txt")) << '\n';
+    return 128 + signal;
+  }
   if (!ok) {
     std::cerr << "Replace failed.\n";
     if (options.WriteLog)
@@ -200,23 +233,60 @@ int Replace(const TReplaceArgs& a) {
   return exitOk;
 }
 
-int Restore(const std::string& undoArg) {
-  const String undoFile = Absolute(undoArg);
+struct TRestoreArgs {
+  std::string undoFile;
+  bool force = false;
+};
+
+// What a restore is about to overwrite, for a person at a terminal.
+void PrintRestorePlan(const TRestoreResult& plan) {
+  bool any = false;
+  for (const TRestoreItem& item : plan.Items) {
+    if (item.Status != TRestoreStatus::rsPending || !item.Overwrites) continue;
+    if (!any) std::cout << "Restoring will overwrite:\n";
+    any = true;
+    std::cout << "  " << ToUtf8(item.Original) << '\n';
+  }
+  std::cout << std::flush;
+}
+
+int Restore(const TRestoreArgs& a) {
+  const String undoFile = Absolute(a.undoFile);
   if (!TFileSystem::Real().FileExists(undoFile))
-    throw TCliError(Quoted(u"Undo file \"%s\" does not exist.", FromUtf8(undoArg)), exitBadInput);
+    throw TCliError(Quoted(u"Undo file \"%s\" does not exist.", FromUtf8(a.undoFile)),
+                    exitBadInput);
   TProfilesScope profiles;
-  bool ok = false;
+  TRestoreOptions options;
+  options.Force = a.force;
+  if (isatty(STDOUT_FILENO)) options.OnPlan = PrintRestorePlan;
+  TRestoreResult result;
   try {
-    ok = BdeReplacer().Restore(undoFile);
+    result = BdeReplacer().RestoreWithReport(undoFile, options);
   } catch (const Exception& e) {
     throw TCliError(e.Message() + u"\r\nFailed to restore files.", exitFailure);
   }
-  if (!ok) {
-    std::cerr << "Failed to restore files.\n";
-    return exitFailure;
+  if (result.NothingToRestore()) {
+    std::cout << "Nothing to restore.\n";
+    return exitOk;
   }
-  std::cout << "Files were succefully restored.\n";
-  return exitOk;
+  if (result.Succeeded()) {
+    std::cout << "Files were succefully restored.\n";
+    return exitOk;
+  }
+  for (const TRestoreItem& item : result.Items)
+    if (item.Status != TRestoreStatus::rsRestored && item.Status != TRestoreStatus::rsPending)
+      std::cerr << ToUtf8(DescribeRestoreItem(item)) << '\n';
+  if (result.BackupMissing) {
+    std::cerr << "Nothing was restored: every backup must be there.\n";
+  } else {
+    std::cout << result.With(TRestoreStatus::rsRestored).size() << " of "
+              << result.Items.size() << " file(s) restored.\n";
+    if (!result.With(TRestoreStatus::rsChanged).empty() ||
+        !result.With(TRestoreStatus::rsRefused).empty())
+      std::cerr << "Use --force to restore those too.\n";
+  }
+  std::cerr << "Failed to restore files.\n";
+  return exitFailure;
 }
 
 }  // namespace
@@ -288,19 +358,30 @@ void AddReplaceCommands(CLI::App& app, TCommandAction& action) {
       "Exit status: 0 done, 1 the replace failed (see the log), 2 bad usage or bad input.");
   replace->callback([a, &action] { action = [a] { return Replace(*a); }; });
 
-  auto undo = std::make_shared<std::string>();
+  auto undo = std::make_shared<TRestoreArgs>();
   CLI::App* restore = app.add_subcommand(
       "restore", "Put back the originals a replace run backed up, from its undo file");
-  restore->add_option("UNDO_FILE", *undo, "The undo file RExpert.reu in the backup folder")
+  restore->add_option("UNDO_FILE", undo->undoFile, "The undo file RExpert.reu in the backup folder")
       ->required()
       ->type_name("");
+  restore->add_flag("--force", undo->force,
+                    "Also overwrite files changed since the run, and restore lines that lie "
+                    "outside the run's folders");
   restore->footer(
-      "Copies every backup the undo file lists back over its original. Nothing is copied "
-      "unless every backup is there. The backups and the undo file stay, so a restore can be "
-      "repeated.\n\n"
+      "Puts every backup the undo file lists back in place of its original: as a second name "
+      "of the backup where the file system allows (no space needed), else as a copy; each "
+      "file is replaced in one step. Nothing is restored unless every backup is there. A file "
+      "that cannot be restored is named and the others still are. The backups and the undo "
+      "file stay, so a restore can be repeated.\n"
+      "A file changed since the run (its checksum in RExpert.sum, beside the undo file, "
+      "differs) is not overwritten, and neither is a file the run did not write, nor one "
+      "whose backup lies outside the undo file's folder; each is named. --force restores "
+      "them all the same. On a terminal, the files about to be overwritten are listed first.\n\n"
       "Example:\n"
       "  mirel-migrate restore ~/src/OrderDesk/RBackup/RExpert.reu\n"
-      "Exit status: 0 done, 1 some files could not be restored, 2 no such undo file.");
+      "  mirel-migrate restore --force ~/src/OrderDesk/RBackup/RExpert.reu\n"
+      "Exit status: 0 done (also when there was nothing to restore), 1 some files were not "
+      "restored (each is named), 2 no such undo file.");
   restore->callback([undo, &action] { action = [undo] { return Restore(*undo); }; });
 }
 

@@ -73,6 +73,11 @@ TFsResult TFaultyFileSystem::MoveFile(const String& from, const String& to) {
   return inner_.MoveFile(from, to);
 }
 
+TFsResult TFaultyFileSystem::CopyAttributes(const String& from, const String& to) {
+  if (const int e = Check(TFsOp::opAttributes, from, to)) return TFsResult::Fail(e);
+  return inner_.CopyAttributes(from, to);
+}
+
 TFsResult TFaultyFileSystem::CreateFolder(const String& path, unsigned mode) {
   if (const int e = Check(TFsOp::opCreateFolder, path)) return TFsResult::Fail(e);
   return inner_.CreateFolder(path, mode);

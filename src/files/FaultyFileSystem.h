@@ -27,7 +27,8 @@ enum class TFsOp {
   opRemove,
   opLink,
   opMove,
-  opSync
+  opSync,
+  opAttributes
 };
 
 class TFaultyFileSystem final : public TFileSystem {
@@ -57,6 +58,7 @@ class TFaultyFileSystem final : public TFileSystem {
 
   TFileStat Stat(const String& path) override { return inner_.Stat(path); }
   TFileStat LinkStat(const String& path) override { return inner_.LinkStat(path); }
+  String RealPath(const String& path) override { return inner_.RealPath(path); }
   TFsResult ListFolder(const String& folder, std::vector<TFolderEntry>& entries) override;
   TFsResult ReadFile(const String& path, std::string& contents) override;
   TFsResult WriteFile(const String& path, std::string_view contents,
@@ -65,6 +67,7 @@ class TFaultyFileSystem final : public TFileSystem {
                      bool durable = true) override;
   TFsResult LinkFile(const String& from, const String& to) override;
   TFsResult MoveFile(const String& from, const String& to) override;
+  TFsResult CopyAttributes(const String& from, const String& to) override;
   TFsResult Sync(const String& path) override;
   TFsResult CreateFolder(const String& path, unsigned mode = 0777) override;
   TFsResult Rename(const String& from, const String& to) override;
@@ -84,7 +87,7 @@ class TFaultyFileSystem final : public TFileSystem {
 
   TFileSystem& inner_;
   std::vector<Rule> rules_;
-  std::array<int, 11> counts_{};
+  std::array<int, 12> counts_{};
   std::vector<TCall> journal_;
 };
 

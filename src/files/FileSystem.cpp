@@ -46,6 +46,7 @@ TFileStat FromStat(const struct stat& st) {
   r.kind = KindOf(st.st_mode);
   r.size = static_cast<uint64_t>(st.st_size);
   r.mode = static_cast<unsigned>(st.st_mode & 07777);
+  r.device = static_cast<uint64_t>(st.st_dev);
   return r;
 }
 
@@ -143,7 +144,7 @@ int AtomicReplace(const std::string& target, unsigned newMode, bool overwrite, b
            "-" + std::to_string(serial++) + ".tmp";
     // A new file takes newMode less the umask, as open(2) applies it; a
     // replacement starts private and gets the old bits below.
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                 exists ? 0600 : static_cast<mode_t>(newMode & 07777));
     if (fd < 0 && errno != EEXIST) return errno;
   }
@@ -180,6 +181,12 @@ class PosixFileSystem final : public TFileSystem {
     struct stat st;
     if (::lstat(ToUtf8(path).c_str(), &st) != 0) return TFileStat();
     return FromStat(st);
+  }
+
+  String RealPath(const String& path) override {
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(ToUtf8(path).c_str(), nullptr),
+                                                     &std::free);
+    return real ? FromUtf8(real.get()) : String();
   }
 
   TFsResult ListFolder(const String& folder, std::vector<TFolderEntry>& entries) override {
@@ -270,7 +277,7 @@ class PosixFileSystem final : public TFileSystem {
       // detour through a second name. Anything of that name already there
       // (a link included) takes the safe way below.
       const std::string p = ToUtf8(path);
-      const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
       if (fd >= 0) {
         FdGuard guard(fd);
         int err = WriteAll(fd, contents.data(), contents.size());
@@ -351,6 +358,24 @@ class PosixFileSystem final : public TFileSystem {
       return TFsResult::Fail(errno);
     }
     if (::rename(source.c_str(), target.c_str()) != 0) return TFsResult::Fail(errno);
+    return TFsResult::Ok();
+  }
+
+  TFsResult CopyAttributes(const String& from, const String& to) override {
+    struct stat source;
+    if (::stat(ToUtf8(from).c_str(), &source) != 0) return TFsResult::Fail(errno);
+    const int fd = ::open(ToUtf8(to).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return TFsResult::Fail(errno);
+    FdGuard guard(fd);
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return TFsResult::Fail(errno);
+    if (!S_ISREG(st.st_mode)) return TFsResult::Fail(EINVAL);
+    // Owner first: changing it may clear set-id bits that the mode restores.
+    if ((st.st_uid != source.st_uid || st.st_gid != source.st_gid) &&
+        ::fchown(fd, source.st_uid, source.st_gid) != 0) {
+      // Only the superuser may give a file away; the bits still carry over.
+    }
+    if (::fchmod(fd, source.st_mode & 07777) != 0) return TFsResult::Fail(errno);
     return TFsResult::Ok();
   }
 

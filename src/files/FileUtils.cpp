@@ -1,7 +1,11 @@
 #include "files/FileUtils.h"
 
+#include <unistd.h>
+
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 namespace mirel {
@@ -19,6 +23,17 @@ String CombinePath(StringView folder, StringView name) {
 }
 
 namespace {
+
+String ExtractName(StringView path) {
+  const size_t slash = path.rfind(u'/');
+  return String(slash == StringView::npos ? path : path.substr(slash + 1));
+}
+
+String ParentOf(StringView path) {
+  const size_t slash = path.rfind(u'/');
+  if (slash == StringView::npos) return String(u".");
+  return slash == 0 ? String(u"/") : String(path.substr(0, slash));
+}
 
 // Creates one folder of a chain; a folder that is already there will do, but
 // a file (or a dangling link) of that name will not.
@@ -125,8 +140,53 @@ TFsResult ReplaceFile(const String& from, const String& to, TFileSystem& fs) {
 }
 
 TFsResult BackUpFile(const String& original, const String& backup, TFileSystem& fs) {
-  if (fs.LinkFile(original, backup)) return TFsResult::Ok();
-  return fs.CopyFile(original, backup, /*overwrite=*/true, /*durable=*/false);
+  const TFsResult linked = fs.LinkFile(original, backup);
+  if (linked || linked.AlreadyExists()) return linked;
+  return fs.CopyFile(original, backup, /*overwrite=*/false, /*durable=*/false);
+}
+
+TFsResult StageBeside(const String& converted, const String& target, String& staged,
+                      TFileSystem& fs) {
+  static std::atomic<unsigned> serial{0};
+  staged.clear();
+  // Within NAME_MAX whatever the length of the target's name.
+  const String name = ExtractName(target).substr(0, 200);
+  const String stem = CombinePath(ParentOf(target), u".~" + name + u"." +
+                                                        IntToStr(static_cast<int>(::getpid())) +
+                                                        u"-");
+  TFsResult made = TFsResult::Fail(EEXIST);
+  String candidate;
+  for (int attempt = 0; attempt < 100 && made.AlreadyExists(); ++attempt) {
+    candidate = stem + IntToStr(static_cast<int>(serial++)) + u".tmp";
+    // A second name costs no space; a copy is where a full disk shows, and
+    // it shows here, before any original is replaced.
+    made = fs.LinkFile(converted, candidate);
+    if (!made && !made.AlreadyExists())
+      made = fs.CopyFile(converted, candidate, /*overwrite=*/false, /*durable=*/true);
+  }
+  if (!made) return made;
+  const TFsResult attributes = fs.CopyAttributes(target, candidate);
+  if (!attributes) {
+    (void)fs.DeleteFile(candidate);
+    return attributes;
+  }
+  staged = candidate;
+  return TFsResult::Ok();
+}
+
+String NormalizePath(StringView path) {
+  if (path.empty()) return String();
+  std::string normal = std::filesystem::path(ToUtf8(path)).lexically_normal().string();
+  while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+  return FromUtf8(normal);
+}
+
+bool LiesInsideFolder(StringView path, StringView folder) {
+  const String p = NormalizePath(path);
+  String f = NormalizePath(folder);
+  if (f.empty() || p.size() <= f.size()) return false;
+  if (f.back() != u'/') f.push_back(u'/');
+  return p.compare(0, f.size(), f) == 0;
 }
 
 namespace {

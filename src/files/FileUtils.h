@@ -62,11 +62,31 @@ TFsResult ReplaceFile(const String& from, const String& to, TFileSystem& fs = TF
 
 /// Makes backup a copy of the file original as it is now: a second name for
 /// it (TFileSystem::LinkFile) where the file system allows, since every
-/// later write of original goes to a new file; otherwise a copy, replacing a
-/// file backup already there. The copy is not waited for: call Sync before
-/// relying on it.
+/// later write of original goes to a new file; otherwise a copy. backup must
+/// be a new name: anything already there (a file, or a link, which is never
+/// followed) fails with EEXIST and stays as it was. The copy is not waited
+/// for: call Sync before relying on it.
 TFsResult BackUpFile(const String& original, const String& backup,
                      TFileSystem& fs = TFileSystem::Real());
+
+/// Puts the bytes of the file converted into a new hidden file beside the
+/// regular file target (same folder, ".~" + its name + process id and a
+/// serial + ".tmp"), claimed exclusively: a second name of converted where
+/// the two share a file system, else a durable copy. The new file gets the
+/// permission bits and owner of target, so that renaming it over target
+/// (which cannot fail for want of space) is all that is left to do. On
+/// success staged names it; on failure nothing new is left beside target.
+/// converted stays where it is either way.
+TFsResult StageBeside(const String& converted, const String& target, String& staged,
+                      TFileSystem& fs = TFileSystem::Real());
+
+/// path without "." elements, empty elements and "name/.." pairs, by its
+/// text alone (no link is looked at); "" stays "".
+String NormalizePath(StringView path);
+
+/// Whether path lies inside folder (folder itself excluded), judged by the
+/// text of the two normalised paths.
+bool LiesInsideFolder(StringView path, StringView folder);
 
 /// Deletes the folder with everything in it, bottom-up, and returns whether
 /// the folder itself was removed. A failed entry does not stop the walk (its

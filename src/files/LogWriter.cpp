@@ -1,6 +1,7 @@
 #include "files/LogWriter.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -67,13 +68,26 @@ TLogWriter::~TLogWriter() {
 
 void TLogWriter::Open(StringView fileName) {
   Close();
-  const int fd =
-      ::open(ToUtf8(fileName).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    const int err = errno;
-    throw EFCreateError(U("Cannot create file \"") + String(fileName) + U("\". ") +
-                        FromUtf8(std::error_code(err, std::generic_category()).message()));
+  const std::string path = ToUtf8(fileName);
+  const auto fail = [&](const String& reason) {
+    throw EFCreateError(U("Cannot create file \"") + String(fileName) + U("\". ") + reason);
+  };
+  const auto reason = [](int err) {
+    return FromUtf8(std::error_code(err, std::generic_category()).message());
+  };
+  // The old log is replaced by a new file rather than emptied: emptying
+  // would write through a link, or into a file the old name shares with
+  // another (a hard link). Anything but a regular file stops here.
+  struct stat st;
+  if (::lstat(path.c_str(), &st) == 0) {
+    if (S_ISLNK(st.st_mode)) fail(U("It is a symbolic link."));
+    if (!S_ISREG(st.st_mode)) fail(U("It is not a regular file."));
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) fail(reason(errno));
   }
+  const int fd = ::open(path.c_str(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_APPEND | O_CLOEXEC,
+                        0666);
+  if (fd < 0) fail(reason(errno));
   fd_ = fd;
   if (!log_title_.empty()) WriteLine(log_title_);
   const auto now = clock_ ? clock_() : std::chrono::system_clock::now();

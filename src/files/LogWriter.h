@@ -30,10 +30,13 @@ class TLogWriter {
   TLogWriter(const TLogWriter&) = delete;
   TLogWriter& operator=(const TLogWriter&) = delete;
 
-  /// Creates fileName, or empties it when it exists, keeps it open and writes
-  /// the title and creation lines. A log that was open is closed first.
-  /// Throws EFCreateError (naming the file and the reason) when the file
-  /// cannot be created; the writer is then closed.
+  /// Creates fileName as a new file (an old regular file of that name is
+  /// removed first, never emptied in place), keeps it open and writes the
+  /// title and creation lines. A log that was open is closed first. Throws
+  /// EFCreateError (naming the file and the reason) when the file cannot be
+  /// created, and when something other than a regular file has the name (a
+  /// symbolic link, which is never followed, a pipe, a folder): that entry is
+  /// left as it is. The writer is then closed.
   void Open(StringView fileName);
 
   /// Appends one line; does nothing while the writer is closed. A single

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "files/FileUtils.h"
+#include "files/FolderLock.h"
 #include "ide/IDEUtils.h"
 #include "replace/FileNames.h"
 #include "replace/Replacer.h"
@@ -76,29 +77,88 @@ void TComponentReplacer::AddFolderUnits(const String& folder, bool includeSubFol
     const String path = CombinePath(folder, entry.name);
     if (entry.kind == TFileKind::fkFolder && includeSubFolders) {
       AddFolderUnits(path, true);
-    } else if (entry.kind == TFileKind::fkFile && IsUnitFile(entry.name)) {
+    } else if ((entry.kind == TFileKind::fkFile || entry.kind == TFileKind::fkSymlink) &&
+               IsUnitFile(entry.name)) {
+      // A link is listed as any unit; the run decides whether it may be
+      // followed (AdmitFile), and says so when it may not.
       units_.Add(path);
     }
   }
+}
+
+void TComponentReplacer::ForceFolder(const String& folder) {
+  if (ForceFolders(folder, *fs_)) return;
+  // The text is the one users know; the folder goes on the next line.
+  throw EFCreateError(u"Failed to create directory.\r\n" + folder);
 }
 
 void TComponentReplacer::CreateBackupDir() {
   run_backup_dir_ = options_.BackupDir;
   if (!options_.MakeBackup) return;
   LogLine(u"Creating backup folder");
-  if (!ForceFolders(options_.BackupDir, *fs_)) throw EFCreateError(u"Failed to create directory.");
+  ForceFolder(options_.BackupDir);
   // The backups and undo file of an earlier run stay as they are: that run
   // may be the only way back to the originals. This run's set goes into the
-  // first free numbered folder inside.
-  if (!fs_->Exists(CombinePath(options_.BackupDir, kUndoFileName))) return;
+  // first free numbered folder inside. An undo file without a line leads
+  // back to nothing and may be replaced.
+  const String undo = CombinePath(options_.BackupDir, kUndoFileName);
+  const TFileKind kind = fs_->LinkStat(undo).kind;
+  if (kind == TFileKind::fkNone) return;
+  if (kind != TFileKind::fkFile)
+    throw EFCreateError(u"Cannot create file \"" + undo +
+                        u"\". Something other than a regular file has its name.");
+  TStringList lines;
+  bool empty = false;
+  try {
+    LoadUndoFile(undo, lines, *fs_);
+    empty = lines.Empty();
+  } catch (const EFOpenError&) {
+    // Unreadable: it may still be someone's way back.
+  }
+  if (empty) return;
   for (int n = 2;; ++n) {
     const String folder = CombinePath(options_.BackupDir, IntToStr(n));
-    if (fs_->Exists(folder)) continue;
-    if (!ForceFolders(folder, *fs_)) throw EFCreateError(u"Failed to create directory.");
+    if (fs_->LinkStat(folder).kind != TFileKind::fkNone) continue;
+    ForceFolder(folder);
     run_backup_dir_ = folder;
     LogLine(Format(u"Earlier backups kept; this run's backups go to: %s", folder));
     return;
   }
+}
+
+void TComponentReplacer::CheckStop() {
+  if (StopRequested && StopRequested())
+    throw ERunStopped(u"Stopped on request before any original was replaced; no original was "
+                      u"changed.");
+}
+
+void TComponentReplacer::Step(StringView step) {
+  if (OnStep) OnStep(step);
+}
+
+bool TComponentReplacer::AdmitFile(const String& file, String& target) {
+  target = file;
+  const String real = fs_->RealPath(file);
+  // Nothing there: the read fails and says so.
+  if (real.empty()) return true;
+  const auto [seen, added] = admitted_.emplace(real, file);
+  if (!added) {
+    // Listed twice, or a second name of a file listed before: converted,
+    // backed up and counted once.
+    if (seen->second != file)
+      LogLine(Format(u"Skipped: %s names the same file as ", file) + seen->second);
+    return false;
+  }
+  if (real == NormalizePath(file)) return true;
+  // Reached through a symbolic link: followed only to a file of the run's
+  // folder, so that nothing outside it is written.
+  if (real_run_folder_.empty() || !LiesInsideFolder(real, real_run_folder_)) {
+    LogLine(Format(u"Skipped: %s is a symbolic link to a file outside ", file) + RunFolder() +
+            u" (" + real + u")");
+    return false;
+  }
+  target = real;
+  return true;
 }
 
 namespace {
@@ -117,26 +177,28 @@ struct TPendingFile {
 
 }  // namespace
 
-bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
+void TComponentReplacer::ConvertUnits(const String& tempFolder) {
   const bool folderMode = options_.Dest != 0;
   const String root = CombinePath(options_.Directory, u"");
   const int listed = units_.Count();
   bool scanPending = !folderMode;
-  std::unordered_set<String> backedUp;
-  // Most files share their folder with the one before.
-  String madeOutFolder;
-  String madeBackupFolder;
-  // Where a file lies below the target folder; its converted copy and its
-  // backup keep that place.
-  const auto relativeOf = [&](const String& file) {
+  // Converted copies keep the place of their files below the target folder;
+  // two files that would still share one (forms of one name in two folders
+  // of a project, names that differ in case only) get folders of their own.
+  std::unordered_set<String> outputs;
+  const auto outputOf = [&](const String& file) {
+    String subFolder;
     if (folderMode && file.size() > root.size() && StartsText(root, file))
-      return file.substr(root.size());
-    return String();
+      subFolder = ExtractFilePath(file.substr(root.size()));
+    const String folder = subFolder.empty() ? tempFolder : CombinePath(tempFolder, subFolder);
+    String output = CombinePath(folder, ExtractFileName(file));
+    for (int n = 2; !outputs.insert(LowerCase(output)).second; ++n)
+      output = CombinePath(CombinePath(tempFolder, u"$" + IntToStr(n) + u"/" + subFolder),
+                           ExtractFileName(file));
+    return output;
   };
-  const auto outFolderOf = [&](const String& file) {
-    const String subFolder = ExtractFilePath(relativeOf(file));
-    return subFolder.empty() ? tempFolder : CombinePath(tempFolder, subFolder);
-  };
+  // Most files share their folder with the one before.
+  String madeOutFolder = tempFolder;
 
   // Files are converted on workers, ahead of the one whose turn it is:
   // enough to keep every worker busy, few enough (in number and in bytes)
@@ -159,7 +221,7 @@ bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
       TPendingFile& p = ahead.emplace_back();
       p.Index = next;
       const String& file = units_[next];
-      p.Output = CombinePath(outFolderOf(file), ExtractFileName(file));
+      p.Output = outputOf(file);
       p.Read = fs_->ReadFile(file, p.Bytes);
       p.Size = p.Bytes.size();
       bytesAhead += p.Size;
@@ -179,15 +241,9 @@ bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
   };
 
   for (int i = 0; i < units_.Count(); ++i) {
+    CheckStop();
     WaitIndicator().Progress(i, units_.Count());
     const String file = units_[i];
-    const String relative = relativeOf(file);
-    const String subFolder = ExtractFilePath(relative);
-    const String outFolder = outFolderOf(file);
-    if (folderMode && outFolder != madeOutFolder) {
-      if (!ForceFolders(outFolder, *fs_)) throw EFCreateError(u"Failed to create directory.");
-      madeOutFolder = outFolder;
-    }
 
     if (scanPending && i >= listed) {
       // Every form is read for the database names it declares before any
@@ -204,65 +260,146 @@ bool TComponentReplacer::ConvertUnits(const String& tempFolder) {
     readAhead(scanPending ? listed : units_.Count());
     MIREL_ASSERT(!ahead.empty() && ahead.front().Index == i);
     TPendingFile& pending = ahead.front();
+    String target;
+    if (!AdmitFile(file, target)) {
+      pool.Wait(pending.Ticket);
+      bytesAhead -= pending.Size;
+      ahead.pop_front();
+      continue;
+    }
     LogLine(u"Processing file: " + file);
     if (!pending.Read)
       throw EFOpenError(u"Cannot open file \"" + file + u"\". " + pending.Read.Message());
     pool.Wait(pending.Ticket);
+    const String output = pending.Output;
+    // The converted copy must never land on the original.
+    if (output == file)
+      throw EFCreateError(u"Cannot create file \"" + output +
+                          u"\". The output folder is the folder of the original.");
+    const String outFolder = ExtractFilePath(output);
+    if (outFolder != madeOutFolder) {
+      ForceFolder(outFolder);
+      madeOutFolder = outFolder;
+    }
     const int before = changed_count_;
-    ApplyConversion(pending.Conversion, OutputFileName(file, outFolder));
+    ApplyConversion(pending.Conversion, output);
     bytesAhead -= pending.Size;
     ahead.pop_front();
-    if (changed_count_ == before || !options_.MakeBackup) continue;
+    if (changed_count_ != before) run_files_.push_back(TRunFile{file, target, output, {}, {}});
+  }
+}
 
-    String backup;
-    if (folderMode) {
-      const String backupFolder = CombinePath(run_backup_dir_, subFolder);
-      if (backupFolder != madeBackupFolder) {
-        if (!ForceFolders(backupFolder, *fs_)) throw EFCreateError(u"Failed to create directory.");
-        madeBackupFolder = backupFolder;
-      }
-      backup = BackupFileName(
-          CombinePath(run_backup_dir_, relative.empty() ? ExtractFileName(file) : relative));
-    } else {
-      backup = CombinePath(run_backup_dir_, ExtractFileName(BackupFileName(file)));
+String TComponentReplacer::UniqueBackupName(const String& natural) {
+  const String ext = ExtractFileExt(natural);
+  String name = natural;
+  for (int n = 2;; ++n) {
+    if (backup_names_.insert(LowerCase(name)).second) {
+      const TFileKind kind = fs_->LinkStat(name).kind;
+      if (kind == TFileKind::fkNone) return name;
+      // A backup is always a new file: a regular file of that name (left
+      // by an earlier run) keeps its contents, and anything else (a link,
+      // which would lead the backup elsewhere, a pipe) stops the run.
+      if (kind != TFileKind::fkFile)
+        throw EFCreateError(u"Cannot create file \"" + name +
+                            u"\". Something other than a regular file has its name.");
+    }
+    name = ChangeFileExt(natural, u"." + IntToStr(n) + ext);
+  }
+}
+
+bool TComponentReplacer::BackUpOriginals() {
+  const bool folderMode = options_.Dest != 0;
+  const String root = CombinePath(options_.Directory, u"");
+  const String realBackupDir = fs_->RealPath(run_backup_dir_);
+  // Names first, all of them, so that a name nobody may use stops the run
+  // before any backup is made.
+  for (TRunFile& f : run_files_) {
+    CheckStop();
+    const String& file = f.Original;
+    if (folderMode && file.size() > root.size() && StartsText(root, file))
+      f.Backup = BackupFileName(CombinePath(run_backup_dir_, file.substr(root.size())));
+    else
+      f.Backup = CombinePath(run_backup_dir_, ExtractFileName(BackupFileName(file)));
+    f.Backup = UniqueBackupName(f.Backup);
+  }
+  String madeBackupFolder = CombinePath(run_backup_dir_, u"");
+  for (const TRunFile& f : run_files_) {
+    CheckStop();
+    const String folder = ExtractFilePath(f.Backup);
+    if (folder != madeBackupFolder) {
+      ForceFolder(folder);
+      // A subfolder that is a link would put backups outside the backup
+      // folder.
+      const String real = fs_->RealPath(folder);
+      if (real.empty() || realBackupDir.empty() ||
+          (real != realBackupDir && !LiesInsideFolder(real, realBackupDir)))
+        throw EFCreateError(u"Cannot create file \"" + f.Backup +
+                            u"\". Its folder leads out of the backup folder.");
+      madeBackupFolder = folder;
     }
     // Originals are only ever replaced through new files, so the backup can
     // be a second name of the original rather than a copy of its bytes.
-    // Backups reach the disk all at once, before the first original is
-    // replaced (see Run).
-    const TFsResult copied = BackUpFile(file, backup, *fs_);
-    if (!copied) {
+    const TFsResult made = BackUpFile(f.Original, f.Backup, *fs_);
+    if (!made) {
       // Replacing an original whose backup failed would lose it.
-      LogLine(Format(u"Failed to back up file: %s", file) + u" (" + copied.Message() + u")");
+      LogLine(Format(u"Failed to back up file: %s", f.Original) + u" (" + made.Message() + u")");
       return false;
     }
-    // A file is converted once per run, so its line is nearly always new;
-    // only a name seen before needs the search of SetValue.
-    if (backedUp.insert(LowerCase(file)).second)
-      undo_list_.Add(file + u"=" + backup);
-    else
-      undo_list_.SetValue(file, backup);
+    undo_list_.Add(f.Original + u"=" + f.Backup);
   }
   return true;
 }
 
-bool TComponentReplacer::ReplaceOriginalFiles(const String& tempFolder) {
+bool TComponentReplacer::StageConvertedFiles() {
+  for (TRunFile& f : run_files_) {
+    CheckStop();
+    const TFsResult staged = StageBeside(f.Converted, f.Target, f.Staged, *fs_);
+    if (!staged) {
+      LogLine(Format(u"Failed to write converted file beside its original: %s", f.Target) + u" (" +
+              staged.Message() + u")");
+      RemoveStagedFiles();
+      return false;
+    }
+  }
+  return true;
+}
+
+void TComponentReplacer::RemoveStagedFiles() {
+  for (TRunFile& f : run_files_) {
+    if (f.Staged.empty()) continue;
+    (void)fs_->DeleteFile(f.Staged);
+    f.Staged.clear();
+  }
+}
+
+bool TComponentReplacer::ReplaceOriginalFiles() {
   bool result = true;
   if (changed_count_ > 0) LogLine(u"Replacing original files with changed versions");
-  if (options_.Dest == 0) {
-    for (int i = 0; i < units_.Count(); ++i) {
-      const String converted = CombinePath(tempFolder, ExtractFileName(units_[i]));
-      if (!fs_->FileExists(converted)) continue;
-      if (!ReplaceFile(converted, units_[i], *fs_)) {
-        LogLine(Format(u"Failed to replace file: %s", units_[i]));
-        result = false;
-      }
+  std::vector<String> syncs;  // one folder per file system written
+  std::unordered_set<uint64_t> devices;
+  bool first = true;
+  for (TRunFile& f : run_files_) {
+    if (f.Staged.empty()) continue;
+    // Same folder, so a rename: nothing to copy, no space needed, and the
+    // staged file already has the original's permission bits and owner.
+    const TFsResult renamed = fs_->Rename(f.Staged, f.Target);
+    if (!renamed) {
+      LogLine(Format(u"Failed to replace file: %s", f.Original) + u" (" + renamed.Message() +
+              u")");
+      (void)fs_->DeleteFile(f.Staged);
+      result = false;
     }
-    return result;
+    f.Staged.clear();
+    const String folder = ExtractFilePath(f.Target);
+    if (devices.insert(fs_->Stat(folder).device).second) syncs.push_back(folder);
+    if (first) Step(u"replacing");
+    first = false;
   }
-  if (!MoveFolder(tempFolder, options_.Directory, *fs_)) {
-    LogLine(Format(u"Failed to replace files in folder: %s", options_.Directory));
-    result = false;
+  for (const String& folder : syncs) {
+    if (!fs_->Sync(folder)) {
+      LogLine(Format(u"Failed to write converted files to disk: %s", folder));
+      result = false;
+    }
   }
   return result;
 }
@@ -274,18 +411,38 @@ String TComponentReplacer::UndoFileName() const {
 
 bool TComponentReplacer::Run() {
   undo_list_.Clear();
+  run_files_.clear();
+  admitted_.clear();
+  backup_names_.clear();
   changed_count_ = 0;
+  // Before anything is written, the log included: a second run over the
+  // same folder must change nothing.
+  std::unique_ptr<TFolderLock> runLock;
+  if (!RunFolder().empty()) runLock = std::make_unique<TFolderLock>(RunFolder());
+  real_run_folder_ = RunFolder().empty() ? String() : fs_->RealPath(RunFolder());
   String logFile;
   if (options_.WriteLog) {
     logFile = CombinePath(RunFolder(), u"Wiz_Log.txt");
     log_.Open(logFile);
   }
   bool result = false;
+  bool stopped = false;
   try {
     TWaitScope wait;
     try {
       InitUnitList();
       CreateBackupDir();
+      // Two runs over different folders may share a backup folder.
+      std::unique_ptr<TFolderLock> backupLock;
+      if (options_.MakeBackup && fs_->RealPath(options_.BackupDir) != real_run_folder_)
+        backupLock = std::make_unique<TFolderLock>(options_.BackupDir);
+      const String undoFile = UndoFileName();
+      if (options_.MakeBackup) {
+        const TFileKind kind = fs_->LinkStat(undoFile).kind;
+        if (kind != TFileKind::fkNone && kind != TFileKind::fkFile)
+          throw EFCreateError(u"Cannot create file \"" + undoFile +
+                              u"\". Something other than a regular file has its name.");
+      }
       LogLine(u"Allocating temporary folder");
       // Never an empty path: the allocation throws instead, before anything
       // is touched.
@@ -294,36 +451,49 @@ bool TComponentReplacer::Run() {
         database_map_.Clear();
         durable_outputs_ = false;
         try {
-          result = ConvertUnits(tempFolder);
+          ConvertUnits(tempFolder);
         } catch (...) {
           durable_outputs_ = true;
           throw;
         }
         durable_outputs_ = true;
+        result = true;
         WaitIndicator().Progress(units_.Count(), units_.Count());
-        const String undoFile = UndoFileName();
-        if (result && options_.MakeBackup) {
-          if (!undo_list_.Empty() && !fs_->Sync(run_backup_dir_)) {
+        Step(u"converted");
+        if (options_.MakeBackup && !run_files_.empty()) {
+          result = BackUpOriginals();
+          // Backups reach the disk all at once, before the first original
+          // is replaced.
+          if (result && !fs_->Sync(run_backup_dir_)) {
             LogLine(Format(u"Failed to back up file: %s", run_backup_dir_));
-            result = false;
-          } else if (!SaveUndoFile(undo_list_, undoFile, *fs_)) {
-            LogLine(Format(u"Failed to write undo file: %s", undoFile));
             result = false;
           }
         }
-        // Where they share its file system, the converted copies replace
-        // their originals by a rename: their data must reach the disk before
-        // their new names do, and the names before the run is reported done.
-        // (Copies to another file system are made durable one by one.)
+        Step(u"backed-up");
+        // Every converted file goes beside its original before the first
+        // rename, so that a full disk or a failed write shows while every
+        // original is still as it was. Their data must be on the disk
+        // before their new names are.
+        if (result) result = StageConvertedFiles();
         if (result && changed_count_ > 0 && !fs_->Sync(tempFolder)) {
           LogLine(Format(u"Failed to write converted files to disk: %s", tempFolder));
           result = false;
         }
+        if (result) Step(u"staged");
+        if (result && options_.MakeBackup &&
+            !SaveUndoFile(undo_list_, undoFile, *fs_)) {
+          LogLine(Format(u"Failed to write undo file: %s", undoFile));
+          result = false;
+        }
+        // The last point at which a stop leaves every original untouched;
+        // past it the renames are completed whatever is asked.
+        CheckStop();
         if (result) {
-          result = ReplaceOriginalFiles(tempFolder);
-          if (changed_count_ > 0 && !fs_->Sync(tempFolder)) {
-            LogLine(Format(u"Failed to write converted files to disk: %s", tempFolder));
-            result = false;
+          result = ReplaceOriginalFiles();
+          if (StopRequested && StopRequested()) {
+            stopped = true;
+            LogLine(u"Stop requested while originals were being replaced: the replacement was "
+                    u"completed first.");
           }
           if (options_.MakeBackup) {
             // Written before the originals were replaced, so that a run cut
@@ -332,8 +502,10 @@ bool TComponentReplacer::Run() {
             LogLine(Format(u"Backup file: %s", undoFile));
           }
         }
+        RemoveStagedFiles();
         LogLine(u"Removing temporary folder");
       } catch (...) {
+        RemoveStagedFiles();
         DeleteFolder(tempFolder, *fs_);
         throw;
       }
@@ -344,10 +516,25 @@ bool TComponentReplacer::Run() {
     }
     units_.Clear();
     LogLine(result ? u"Replace procedure was performed sucessfully." : u"Replace failed.");
+  } catch (const Exception& e) {
+    // The reason, then the last line says how it ended, as for a run that
+    // returns.
+    const String& message = e.Message();
+    for (size_t start = 0; start <= message.size();) {
+      size_t end = message.find_first_of(u"\r\n", start);
+      if (end == String::npos) end = message.size();
+      if (end > start) LogLine(message.substr(start, end - start));
+      start = end + 1;
+    }
+    LogLine(u"Replace failed.");
+    log_.Close();
+    throw;
   } catch (...) {
+    LogLine(u"Replace failed.");
     log_.Close();
     throw;
   }
+  (void)stopped;
   log_.Close();
   if (options_.WriteLog && options_.ViewLog) ShellOpener().Open(logFile);
   return result;

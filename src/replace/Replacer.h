@@ -30,6 +30,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -87,6 +88,29 @@ struct TFileConversion {
   std::string Output;
   /// What went wrong, to be thrown once LogLines are logged.
   std::exception_ptr Error;
+};
+
+/// A run stopped at the caller's request (StopRequested) before any original
+/// was replaced; the message says so.
+class ERunStopped : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+/// One changed file of a run, from its conversion to its replacement.
+struct TRunFile {
+  /// The path as the project or the folder names it; its undo line's name.
+  String Original;
+  /// The file that is replaced: Original, or the file a symbolic link of
+  /// that name leads to (inside the project's or target folder).
+  String Target;
+  /// Its converted copy in the run's temporary folder.
+  String Converted;
+  /// Its backup ("" without backups); no two files of a run share one.
+  String Backup;
+  /// The converted copy beside Target, waiting to be renamed over it; ""
+  /// before it is written and once it is renamed or removed.
+  String Staged;
 };
 
 class TComponentReplacer {
@@ -154,8 +178,8 @@ class TComponentReplacer {
   /// value, or "". Only "DatabaseName" may be asked (EAssertionFailed else).
   String GetDatabaseComponent(StringView propertyName, StringView value) const;
 
-  /// Decodes a text file: UTF-16LE after FF FE, UTF-8 after EF BB BF, else
-  /// the default code page. Never fails.
+  /// Decodes a text file: UTF-16LE after FF FE, UTF-16BE after FE FF, UTF-8
+  /// after EF BB BF, else the default code page. Never fails.
   static TTextFile ReadTextFile(std::string_view bytes);
   /// Decodes a form file: binary (with or without the resource header) or
   /// text. Throws EFormFormatError, naming fileName, for a damaged binary form.
@@ -186,16 +210,29 @@ class TComponentReplacer {
 
   /// Converts every file the options select (the checked units of the
   /// project open in the host, or the units of a folder), each into a private
-  /// temporary folder; then, only when every file converted and every
-  /// changed original was backed up, writes the undo file and copies the
-  /// converted files over the originals (each replaced atomically). Logs each
-  /// step into "Wiz_Log.txt" in the project's or the folder's folder when
-  /// WriteLog is set. Returns true when every original was replaced; false
-  /// when a backup copy, the undo file or a replacement failed (the log names
-  /// the file; no original is replaced after a failed backup). Throws when a
-  /// step cannot go on (a file that cannot be read or written, no backup or
-  /// temporary folder): then no original has been touched. The temporary
-  /// folder is removed, Units emptied and the log closed in every case.
+  /// temporary folder; then, only when every file converted: backs up every
+  /// changed original, writes every converted file beside its original (a
+  /// hidden new file in the same folder), makes all of it durable, writes
+  /// the undo file, and only then renames the converted files over their
+  /// originals. Logs each step into "Wiz_Log.txt" in the project's or the
+  /// folder's folder when WriteLog is set.
+  ///
+  /// For its whole length the run holds the TFolderLock of that folder and
+  /// of the backup folder (EFolderLocked, before the log is touched, when
+  /// another run holds it). Each file is converted once, however many times
+  /// or names it is listed by; a symbolic link leading out of that folder is
+  /// skipped (and logged), one leading inside it is followed.
+  ///
+  /// Returns true when every original was replaced; false when a backup,
+  /// a file beside its original, the undo file or a replacement failed (the
+  /// log names the file; no original is replaced unless every file before
+  /// the renames succeeded). Throws when a step cannot go on (a file that
+  /// cannot be read or written, no backup or temporary folder, a log, backup
+  /// or undo name taken by something other than a regular file, a stop
+  /// requested: ERunStopped): then no original has been touched, and the log
+  /// ends with the reason and "Replace failed.". The temporary folder and
+  /// every file written beside an original are removed, Units emptied and
+  /// the log closed in every case.
   bool Run();
   /// Logs "Initializing unit list" and fills Units: in project mode from
   /// UnitNames, each name replaced by the full path of the project's .pas
@@ -212,11 +249,12 @@ class TComponentReplacer {
   void CreateBackupDir();
   /// The undo file of the last run (in the folder CreateBackupDir chose).
   String UndoFileName() const;
-  /// Puts the converted files of tempFolder in place of their originals
-  /// (ReplaceFile: moved where the two share a file system, else copied);
-  /// true when every one was replaced (a failed one is logged, the rest
-  /// still go).
-  bool ReplaceOriginalFiles(const String& tempFolder);
+  /// Renames every file a run wrote beside its original over that original
+  /// (a rename within one folder: it needs no space and cannot be seen half
+  /// done), then waits for the renames to reach the disk; true when every
+  /// one was replaced (a failed one is logged and its staged file removed;
+  /// the rest still go).
+  bool ReplaceOriginalFiles();
   /// RestoreWithReport without options: true when every file the undo file
   /// names was restored, and also when it names none (a run that changed
   /// nothing); false when any was not. Throws as RestoreWithReport does.
@@ -264,6 +302,23 @@ class TComponentReplacer {
   /// Called with every line the replacer logs, after the log writer has it.
   std::function<void(StringView line)> OnLogLine;
 
+  /// Asked on the run's thread between files and between steps; true stops
+  /// the run. Before the first original is replaced that ends the run with
+  /// ERunStopped, every original untouched; once the renames have begun they
+  /// are completed first and the run ends as it would have (the log says a
+  /// stop was asked). Empty: never stop.
+  std::function<bool()> StopRequested;
+  /// Called on the run's thread when a run reaches a step: "converted"
+  /// (every file converted, nothing backed up), "backed-up", "staged" (every
+  /// converted file beside its original, the undo file not yet written),
+  /// "replacing" (the first original has been replaced, the others not
+  /// yet). For front ends and tests that act at a known point.
+  std::function<void(StringView step)> OnStep;
+
+  /// The changed files of the current or last run, in the order they were
+  /// converted (backups, undo lines and replacements follow it).
+  const std::vector<TRunFile>& RunFiles() const { return run_files_; }
+
   /// The file system all reads, writes and existence checks go through;
   /// borrowed, must outlive its use. The real one by default.
   TFileSystem& FileSystem() const { return *fs_; }
@@ -279,8 +334,28 @@ class TComponentReplacer {
   std::string ReadInput(const String& fileName);
 
  private:
-  // The converting passes of a run; false when a backup copy failed.
-  bool ConvertUnits(const String& tempFolder);
+  // The converting passes of a run: every changed file into RunFiles.
+  void ConvertUnits(const String& tempFolder);
+  // Whether a listed file is converted, and which file it writes: false
+  // (logged) for a second name of a file seen before, and for a link that
+  // leads out of the run's folder.
+  bool AdmitFile(const String& file, String& target);
+  // Names every backup (no two alike, nothing already there overwritten)
+  // and makes it; false (logged) when one could not be made.
+  bool BackUpOriginals();
+  // The backup name of a file, made unique within the run and the backup
+  // folder.
+  String UniqueBackupName(const String& natural);
+  // Writes every converted file beside its original; false (logged, and
+  // nothing left beside any original) when one could not be written.
+  bool StageConvertedFiles();
+  // Removes every staged file not yet renamed.
+  void RemoveStagedFiles();
+  // ForceFolders, or the log and EFCreateError naming the folder.
+  void ForceFolder(const String& folder);
+  // ERunStopped when StopRequested says so.
+  void CheckStop();
+  void Step(StringView step);
   // The folder the run's log goes to.
   String RunFolder() const;
 
@@ -337,6 +412,14 @@ class TComponentReplacer {
   bool durable_outputs_ = true;
   // Where the current or last run puts its backups and undo file.
   String run_backup_dir_;
+  // The changed files of the current or last run.
+  std::vector<TRunFile> run_files_;
+  // Of the current run: the real path of every file admitted, with the
+  // name it was listed by; the real path of the run's folder; the backup
+  // names taken (folded to lower case).
+  std::unordered_map<String, String> admitted_;
+  String real_run_folder_;
+  std::unordered_set<String> backup_names_;
   // The text of the form being converted; the form parser keeps views into
   // the text of its last parse, so it lives until the next form.
   String form_text_;
