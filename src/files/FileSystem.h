@@ -55,6 +55,8 @@ struct TFileStat {
   uint64_t size = 0;
   /// Permission bits (07777 part of st_mode).
   unsigned mode = 0;
+  /// The file system that holds it (st_dev): equal for two paths on one.
+  uint64_t device = 0;
 };
 
 /// One entry of a folder listing. `kind` is that of the entry itself: a link
@@ -76,6 +78,11 @@ class TFileSystem {
   virtual TFileStat Stat(const String& path) = 0;
   /// Status of path itself; a symbolic link is reported as fkSymlink.
   virtual TFileStat LinkStat(const String& path) = 0;
+
+  /// The absolute path of what path names with every symbolic link, "." and
+  /// ".." resolved (realpath(3)); empty when it cannot be resolved (nothing
+  /// there, a dangling link, a folder that cannot be searched).
+  virtual String RealPath(const String& path) = 0;
 
   bool Exists(const String& path) { return Stat(path).kind != TFileKind::fkNone; }
   bool FileExists(const String& path) { return Stat(path).kind == TFileKind::fkFile; }
@@ -130,6 +137,12 @@ class TFileSystem {
   /// The data of from reaches the disk no sooner than it would otherwise:
   /// a caller that needs it there first calls Sync.
   virtual TFsResult MoveFile(const String& from, const String& to) = 0;
+
+  /// Gives the regular file to the permission bits (and owner, where
+  /// allowed) of the file from (links followed). to itself is never followed:
+  /// a symbolic link, a pipe or a device there fails (ELOOP, EINVAL) and is
+  /// left as it is.
+  virtual TFsResult CopyAttributes(const String& from, const String& to) = 0;
 
   /// Waits until everything written to the file system that holds path
   /// (files written with durable false included) has reached the disk.
