@@ -385,7 +385,9 @@ void TFormParser::AddProperty(StringView name, StringView value) {
 String TFormParser::WriteObject(int depth) const {
   const TFormParseState& s = FormState();
   if (s.Keyword.empty() || s.ObjType.empty()) return String();
-  const String outer(static_cast<size_t>(depth) * 2, u' ');
+  // Indentation only: a depth below the root's would ask for a string of
+  // negative length.
+  const String outer(static_cast<size_t>(depth > 0 ? depth : 0) * 2, u' ');
   const String inner = outer + u"  ";
   const String continuation = inner + u"  ";
 

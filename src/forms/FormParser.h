@@ -105,7 +105,8 @@ class TFormParser : public TLL1Parser {
   const String& TargetClass() const { return target_class_; }
 
   /// The new text of the object recorded by the last successful parse, at
-  /// nesting depth `depth` (two spaces per level); "" after a failed parse.
+  /// nesting depth `depth` (two spaces per level; a negative depth is taken
+  /// as 0, the root's); "" after a failed parse.
   /// Every line ends in CR LF. Does not change what was recorded.
   virtual String WriteObject(int depth) const;
 

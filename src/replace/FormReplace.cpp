@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "pascal/PasParser.h"
+#include "replace/ConversionNotes.h"
 #include "replace/Replacer.h"
 
 namespace mirel {
@@ -19,24 +20,51 @@ struct TFormObject {
   bool ClassNameExpected = false;  // the next identifier is its class
 };
 
-// The Pascal lexer, able to continue after an object the form parser has
-// taken: the scan resumes where the parse ended, as if the text had been cut
-// there, without copying the rest of the text.
-class TFormScanner : public TPasParser {
- public:
-  using TPasParser::TPasParser;
-  void ContinueAt(size_t pos) { SetPos(pos); }
-};
-
 bool IsKeyword(int code) {
   return code >= LexKwEnd && code <= LexKwUses;
 }
 
-// A keyword standing where a header expects the object's name or class is
-// that name (a component named Item, say); it opens and closes nothing.
-int HeaderCode(int code, const TFormObject& obj) {
-  return IsKeyword(code) && (obj.KeywordJustRead || obj.ClassNameExpected) ? LexIdent : code;
-}
+// The Pascal lexer as the form scans need it: it can continue after an
+// object the form parser has taken (the scan resumes where the parse ended,
+// as if the text had been cut there, without copying the rest of the text),
+// and it gives a keyword that stands where a name does as an identifier:
+//  - the object's name or class in a header (a component named Item);
+//  - a property name ("End = 1", "Item.Tag = 2") or a part of one;
+//  - a value ("Kind = end").
+// Such a keyword opens and closes nothing. Counting a property named End as
+// the end of its object would make the depth of the objects after it wrong,
+// down to a depth below the form's root.
+class TFormScanner : public TPasParser {
+ public:
+  using TPasParser::TPasParser;
+  void ContinueAt(size_t pos) {
+    SetPos(pos);
+    last_ = LexEnd;
+  }
+
+  int Next(StringView& lexem, const TFormObject& obj) {
+    int code = GetNext(lexem);
+    if (IsKeyword(code) && (obj.KeywordJustRead || obj.ClassNameExpected || last_ == LexEqual ||
+                            last_ == LexDot || NameFollows(PrevPos() + lexem.size())))
+      code = LexIdent;
+    // Braces hold binary data in a form, a value like any other.
+    if (code != LexBlank) last_ = code;
+    return code;
+  }
+
+ private:
+  // Whether "=" or "." follows pos, after blanks: what stands before is a
+  // property name.
+  bool NameFollows(size_t pos) const {
+    const StringView text = Text();
+    while (pos < text.size() &&
+           (text[pos] == u' ' || text[pos] == u'\t' || text[pos] == u'\r' || text[pos] == u'\n'))
+      ++pos;
+    return pos < text.size() && (text[pos] == u'=' || text[pos] == u'.');
+  }
+
+  int last_ = LexEnd;  // the last lexem's code, blanks aside
+};
 
 bool IsFormDelimiter(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
@@ -90,9 +118,8 @@ void TComponentReplacer::ProcessForm(TFormFile form, const String& outputFile) {
   ApplyConversion(conversion, outputFile);
 }
 
-void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile,
-                                     TFormParser& parser, String& formText,
-                                     TFileConversion& conversion) const {
+void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile, TFormParser& parser,
+                                     String& formText, TFileConversion& conversion) const {
   formText = std::move(form.Text);
   TFormScanner lexer(formText);
   // The output is the text with a few pieces replaced: what lies between
@@ -110,9 +137,13 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile,
   size_t keywordPos = 0;    // 0-based index of the last "object" keyword
   size_t tooDeepUntil = 0;  // objects before this nest too deeply to be parsed
   int tooDeep = 0;
+  // Objects that kept their properties but got the target class: the form
+  // is written for them too, so that it names the classes its converted unit
+  // declares.
+  int renamed = 0;
 
   StringView lexem;
-  for (int code; (code = HeaderCode(lexer.GetNext(lexem), obj)) != LexEnd;) {
+  for (int code; (code = lexer.Next(lexem, obj)) != LexEnd;) {
     switch (code) {
       case LexKwObject:
         obj.KeywordJustRead = true;
@@ -125,7 +156,9 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile,
         ++depth;
         break;
       case LexKwEnd:
-        --depth;
+        // An "end" too many closes nothing: the objects after it are taken
+        // as roots, never as objects above the root.
+        if (depth >= 0) --depth;
         break;
       case LexIdent:
         if (obj.KeywordJustRead) {
@@ -146,8 +179,8 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile,
               out += *target;
               copied += lexem.size();
               ++tooDeep;
-            } else if (ConvertObject(parser, formText, *target, keywordPos, depth, written,
-                                     next)) {
+              ++renamed;
+            } else if (ConvertObject(parser, formText, *target, keywordPos, depth, written, next)) {
               ++count;
               copyUpTo(keywordPos);
               out += written;
@@ -164,6 +197,7 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile,
               conversion.LogLines.push_back(
                   u"Object " + String(obj.ObjName) + u": " + String(lexem) +
                   u" could not be converted; only its class name was replaced");
+              ++renamed;
               if (parser.DepthExceeded())
                 tooDeepUntil = static_cast<size_t>(parser.DepthExceededAt() - 1);
             }
@@ -175,15 +209,20 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile,
         break;
     }
   }
-  if (count > 0) copyUpTo(formText.size());
+  const bool changed = count > 0 || renamed > 0;
+  if (changed) copyUpTo(formText.size());
 
   if (tooDeep > 0)
     conversion.LogLines.push_back(
         IntToStr(tooDeep) +
         u" more object(s) nested too deeply could not be converted; only their class names "
         u"were replaced");
-  conversion.LogLines.push_back(ChangesText(count));
-  if (count > 0) {
+  // Converted objects are what the count tells; a form written for class
+  // names alone must not be reported as unchanged.
+  if (!form.Binary && !form.HasPreamble && LooksLikeUnmarkedUtf16(formText))
+    conversion.LogLines.push_back(UnmarkedUtf16Note(*form.Encoding));
+  conversion.LogLines.push_back(ChangesText(count > 0 ? count : renamed));
+  if (changed) {
     conversion.Output = FormFileBytes(form, out, outputFile);
     conversion.Changed = true;
   }
@@ -211,13 +250,13 @@ void TComponentReplacer::CollectDatabaseNames(const String& formFileName) {
   const size_t nul = text.find(u'\0');
   if (nul != String::npos) text.resize(nul);
 
-  TPasParser lexer(std::move(text));
+  TFormScanner lexer(std::move(text));
   lexer.SetQuotedString(false);
   TFormObject obj;
   String formName;
   bool rootSeen = false;
   StringView lexem;
-  for (int code; (code = HeaderCode(lexer.GetNext(lexem), obj)) != LexEnd;) {
+  for (int code; (code = lexer.Next(lexem, obj)) != LexEnd;) {
     switch (code) {
       case LexKwObject:
       case LexKwInherited:

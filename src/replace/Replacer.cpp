@@ -147,14 +147,11 @@ void TComponentReplacer::ApplyConversion(const TFileConversion& conversion,
 
 TTextFile TComponentReplacer::ReadTextFile(std::string_view bytes) {
   TTextFile file;
-  if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE") {
-    file.Encoding = &TEncoding::Unicode();
+  if (const TEncoding* marked = TEncoding::FromPreamble(bytes)) {
+    // Written back in the same encoding, after the same mark.
+    file.Encoding = marked;
     file.HasPreamble = true;
-    file.Text = file.Encoding->GetString(bytes.substr(2));
-  } else if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-    file.Encoding = &TEncoding::UTF8();
-    file.HasPreamble = true;
-    file.Text = file.Encoding->GetString(bytes.substr(3));
+    file.Text = marked->GetString(bytes.substr(marked->Preamble().size()));
   } else {
     file.Encoding = &TEncoding::Default();
     file.Text = file.Encoding->GetString(bytes);

@@ -1,8 +1,11 @@
 // The Pascal side of TComponentReplacer: rewriting the uses clauses and the
 // class identifiers of a unit or project file, and finding the form file its
 // resource directive names.
+#include <unordered_set>
+
 #include "files/FileUtils.h"
 #include "pascal/PasParser.h"
+#include "replace/ConversionNotes.h"
 #include "replace/FileNames.h"
 #include "replace/Replacer.h"
 
@@ -25,6 +28,41 @@ bool StartsWith(StringView s, StringView prefix) {
   return s.substr(0, prefix.size()) == prefix;
 }
 
+// The unit names of one uses clause, upper-cased: the clause that begins at
+// the start of text, up to its ";" (or the end of the text). Dotted names
+// give each of their parts; "in" and the paths of a project file are no
+// unit names but cannot hide one either.
+std::unordered_set<String> ClauseUnitNames(StringView text) {
+  std::unordered_set<String> names;
+  TPasParser lexer{String(text)};
+  StringView lexem;
+  for (int code; (code = lexer.GetNext(lexem)) != LexEnd && code != LexSemicolon;)
+    if (code == LexIdent) names.insert(UpperCase(lexem));
+  return names;
+}
+
+// What follows the source unit in a uses clause: the target units that
+// names does not hold yet, each with its comma (names gains them). The
+// target-units text as it stands when every one is missing, so a first run
+// writes exactly that text.
+String MissingTargetUnits(StringView targetUnits, std::unordered_set<String>& names) {
+  String missing;
+  bool all = true;
+  size_t start = 0;
+  while (start <= targetUnits.size()) {
+    size_t comma = targetUnits.find(u',', start);
+    if (comma == StringView::npos) comma = targetUnits.size();
+    const String name = Trim(targetUnits.substr(start, comma - start));
+    start = comma + 1;
+    if (name.empty()) continue;
+    if (names.insert(UpperCase(name)).second)
+      missing += u", " + name;
+    else
+      all = false;
+  }
+  return all ? String(targetUnits) : missing;
+}
+
 }  // namespace
 
 void TComponentReplacer::ProcessUnit(const TTextFile& unit, const String& sourceFile,
@@ -43,6 +81,12 @@ void TComponentReplacer::ConvertUnit(const TTextFile& unit, const String& source
   size_t copied = 0;  // the text before this is in out
   int count = 0;
   bool inUses = false;
+  size_t usesPos = 0;  // where the clause we are in begins
+  // The units its clause names, once the source unit was met in it: a
+  // target unit already there (a run over a migrated unit, or one that
+  // names the source units of both profiles) is not added again.
+  std::unordered_set<String> clauseNames;
+  bool clauseScanned = false;
 
   StringView lexem;
   String replaced;
@@ -55,9 +99,16 @@ void TComponentReplacer::ConvertUnit(const TTextFile& unit, const String& source
         break;
       case LexIdent:
         if (inUses && UpperCase(lexem) == source_unit_) {
-          replaced = String(lexem) + target_units_;
-          isReplaced = true;
-          ++count;
+          if (!clauseScanned) {
+            clauseNames = ClauseUnitNames(StringView(unit.Text).substr(usesPos));
+            clauseScanned = true;
+          }
+          const String missing = MissingTargetUnits(target_units_, clauseNames);
+          if (!missing.empty()) {
+            replaced = String(lexem) + missing;
+            isReplaced = true;
+            ++count;
+          }
         } else if (const String* target = FindTargetClass(lexem)) {
           replaced = GetTargetName(lexem, *target);
           isReplaced = true;
@@ -69,6 +120,8 @@ void TComponentReplacer::ConvertUnit(const TTextFile& unit, const String& source
         break;
       case LexKwUses:
         inUses = true;
+        usesPos = lexer.PrevPos();
+        clauseScanned = false;
         break;
       default:
         break;
@@ -83,6 +136,8 @@ void TComponentReplacer::ConvertUnit(const TTextFile& unit, const String& source
     }
   }
 
+  if (!unit.HasPreamble && LooksLikeUnmarkedUtf16(unit.Text))
+    conversion.LogLines.push_back(UnmarkedUtf16Note(*unit.Encoding));
   conversion.LogLines.push_back(ChangesText(count));
   if (conversion.Changed) {
     out.append(unit.Text, copied, String::npos);
@@ -146,7 +201,12 @@ String TComponentReplacer::ResourceFormName(StringView directive, const String& 
 void TComponentReplacer::AddResourceForm(const String& formFile) {
   TFileKind kind;
   const String found = FindFileIgnoringCase(formFile, *fs_, &kind);
-  if (kind != TFileKind::fkFile) return;
+  if (kind != TFileKind::fkFile) {
+    // The unit is converted without it; the user should know its form was
+    // not.
+    LogLine(FormFileNotFoundNote(formFile));
+    return;
+  }
   // Two directives (or a unit given twice) must not convert a form twice.
   // The set follows Units as long as only this function adds to it.
   if (listed_units_count_ != units_.Count()) {

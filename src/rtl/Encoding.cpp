@@ -217,29 +217,39 @@ std::string TCodePageEncoding::GetBytes(StringView text) const {
 }
 
 // ---------------------------------------------------------------------------
-// UTF-16LE
+// UTF-16, little-endian (the usual) or big-endian. A raw-byte unit stands
+// for one byte in either; a lone unit in the raw-byte range is carried as
+// its two bytes in file order.
 
 class TUnicodeEncoding final : public TEncoding {
  public:
+  explicit TUnicodeEncoding(bool bigEndian) : big_(bigEndian) {}
   using TEncoding::GetString;
   String GetString(std::string_view bytes) const override;
   std::string GetBytes(StringView text) const override;
-  std::string_view Preamble() const override { return "\xFF\xFE"; }
-  String Name() const override { return u"UTF-16LE"; }
-};
+  std::string_view Preamble() const override { return big_ ? "\xFE\xFF" : "\xFF\xFE"; }
+  String Name() const override { return big_ ? u"UTF-16BE" : u"UTF-16LE"; }
 
-void AppendUnitAsRawBytes(char16_t unit, String& out) {
-  out.push_back(RawByte(static_cast<unsigned char>(unit & 0xFF)));
-  out.push_back(RawByte(static_cast<unsigned char>(unit >> 8)));
-}
+ private:
+  // The bytes of a unit in file order.
+  unsigned char First(char16_t u) const { return static_cast<unsigned char>(big_ ? u >> 8 : u); }
+  unsigned char Second(char16_t u) const { return static_cast<unsigned char>(big_ ? u : u >> 8); }
+
+  bool big_;
+};
 
 String TUnicodeEncoding::GetString(std::string_view bytes) const {
   const size_t units = bytes.size() / 2;
   String out;
   out.reserve(units + 2);
   const auto unitAt = [&](size_t k) {
-    return static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * k]) |
-                                 (static_cast<unsigned char>(bytes[2 * k + 1]) << 8));
+    const unsigned char a = static_cast<unsigned char>(bytes[2 * k]);
+    const unsigned char b = static_cast<unsigned char>(bytes[2 * k + 1]);
+    return static_cast<char16_t>(big_ ? (a << 8) | b : a | (b << 8));
+  };
+  const auto unitAsRawBytes = [this](char16_t unit, String& o) {
+    o.push_back(RawByte(First(unit)));
+    o.push_back(RawByte(Second(unit)));
   };
   for (size_t k = 0; k < units; ++k) {
     const char16_t u = unitAt(k);
@@ -248,14 +258,14 @@ String TUnicodeEncoding::GetString(std::string_view bytes) const {
       out.push_back(unitAt(++k));
     } else if (IsRawByte(u)) {
       // A lone unit in the raw-byte range is carried as its two bytes.
-      PushLow(out, RawByte(static_cast<unsigned char>(u & 0xFF)), AppendUnitAsRawBytes);
-      out.push_back(RawByte(static_cast<unsigned char>(u >> 8)));
+      PushLow(out, RawByte(First(u)), unitAsRawBytes);
+      out.push_back(RawByte(Second(u)));
     } else {
       out.push_back(u);
     }
   }
   if (bytes.size() % 2 != 0) {
-    PushLow(out, RawByte(static_cast<unsigned char>(bytes.back())), AppendUnitAsRawBytes);
+    PushLow(out, RawByte(static_cast<unsigned char>(bytes.back())), unitAsRawBytes);
   }
   return out;
 }
@@ -264,8 +274,8 @@ std::string TUnicodeEncoding::GetBytes(StringView text) const {
   std::string out;
   out.reserve(text.size() * 2);
   const auto put = [&](char16_t u) {
-    out.push_back(static_cast<char>(u & 0xFF));
-    out.push_back(static_cast<char>(u >> 8));
+    out.push_back(static_cast<char>(First(u)));
+    out.push_back(static_cast<char>(Second(u)));
   };
   for (size_t i = 0; i < text.size(); ++i) {
     const char16_t u = text[i];
@@ -429,8 +439,37 @@ const TEncoding& TEncoding::Default() {
 }
 
 const TEncoding& TEncoding::Unicode() {
-  static const TUnicodeEncoding encoding;
+  static const TUnicodeEncoding encoding(/*bigEndian=*/false);
   return encoding;
+}
+
+const TEncoding& TEncoding::BigEndianUnicode() {
+  static const TUnicodeEncoding encoding(/*bigEndian=*/true);
+  return encoding;
+}
+
+const TEncoding* TEncoding::FromPreamble(std::string_view bytes) {
+  // UTF-8's mark first: no other mark is a prefix of it, nor it of another.
+  for (const TEncoding* e : {&UTF8(), &Unicode(), &BigEndianUnicode()})
+    if (bytes.substr(0, e->Preamble().size()) == e->Preamble()) return e;
+  return nullptr;
+}
+
+bool LooksLikeUnmarkedUtf16(StringView text) {
+  // Only text with NULs can be in question, and nearly no unit holds one.
+  if (text.find(u'\0') == StringView::npos) return false;
+  size_t nuls[2] = {0, 0};
+  for (size_t i = 0; i < text.size(); ++i)
+    if (text[i] == u'\0') ++nuls[i % 2];
+  const size_t positions[2] = {(text.size() + 1) / 2, text.size() / 2};
+  // UTF-16 of Latin text: a NUL in nearly every other byte, and few in the
+  // bytes between. Half of one side is far above what a stray NUL or two in
+  // a code-page file gives.
+  for (int side = 0; side < 2; ++side)
+    if (positions[side] >= 2 && nuls[side] * 2 >= positions[side] &&
+        nuls[1 - side] * 4 < positions[1 - side])
+      return true;
+  return false;
 }
 
 const TEncoding& TEncoding::UTF8() {

@@ -1,5 +1,5 @@
 // Text encodings of source files: the legacy single-byte ("ANSI") code page,
-// UTF-16LE and UTF-8.
+// UTF-16LE, UTF-16BE and UTF-8.
 //
 // Every conversion here is lossless in both directions for EVERY input:
 // GetBytes(GetString(b)) == b for any byte string b, well-formed or not, so a
@@ -52,6 +52,8 @@ class TEncoding {
   static const TEncoding& Default();
   /// UTF-16LE.
   static const TEncoding& Unicode();
+  /// UTF-16BE; raw bytes are carried as in UTF-16LE.
+  static const TEncoding& BigEndianUnicode();
   static const TEncoding& UTF8();
   /// A Windows single-byte code page (874, 1250..1258, or another one iconv
   /// knows as "CP<n>"); built on first use and kept. Throws Exception naming
@@ -63,6 +65,16 @@ class TEncoding {
   /// the default is then left as it was.
   static void SetDefaultCodePage(int codepage);
   static int DefaultCodePage();
+
+  /// The encoding whose byte-order mark bytes begin with: UTF-8 (EF BB BF),
+  /// UTF-16LE (FF FE) or UTF-16BE (FE FF); null when they begin with none.
+  /// The mark's length is that encoding's Preamble().size().
+  static const TEncoding* FromPreamble(std::string_view bytes);
 };
+
+/// Whether text decoded one unit per byte (a code page) is more likely UTF-16
+/// without its byte-order mark: NULs in at least half of the even or of the
+/// odd positions, and in few of the others. Text with no NUL is never.
+bool LooksLikeUnmarkedUtf16(StringView text);
 
 }  // namespace mirel

@@ -101,6 +101,15 @@ TEST(FormParserWrite, ObjectWithoutPropertiesAndKeywordsAsWritten) {
   EXPECT_EQ(u"inline Frame1: TFrame1\r\nend\r\n", p.WriteObject(0));
 }
 
+TEST(FormParserWrite, ADepthBelowTheRootsIsWrittenAsTheRoot) {
+  // A caller's depth count gone wrong once asked for a negative indentation
+  // and got an exception from the string instead of the object.
+  TFormParser p;
+  ASSERT_NE(0, ParseObject(p, u"object Q: TQuery\n  Tag = 1\nend\n", u"TKyQuery"));
+  EXPECT_EQ(Crlf(u"object Q: TKyQuery\n  Tag = 1\nend\n"), p.WriteObject(-1));
+  EXPECT_EQ(p.WriteObject(0), p.WriteObject(-1000));
+}
+
 TEST(FormParserTracking, NestedObjectsAreKeptVerbatimAndTheirPropertiesNeverConverted) {
   TRecordingParser p;
   const String text =

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -177,6 +178,44 @@ TEST_F(ReplacerTest, Utf16FilesAreWrittenBackInUtf16WithTheirMark) {
   EXPECT_EQ(Utf16(ReadData("utf8/expected/Caisse.dfm").substr(3)), Out("Caisse.dfm"));
 }
 
+TEST_F(ReplacerTest, BigEndianUtf16FilesAreConvertedAndWrittenBackAsTheyCame) {
+  // Once read as "No changes": the mark FE FF was taken for code-page text.
+  const auto utf16be = [](const std::string& utf8) {
+    return std::string("\xFE\xFF") + TEncoding::BigEndianUnicode().GetBytes(FromUtf8(utf8));
+  };
+  dir_.Write("Caisse.pas", utf16be(ReadData("utf8/Caisse.pas").substr(3)));
+  dir_.Write("Caisse.dfm", utf16be(ReadData("utf8/Caisse.dfm").substr(3)));
+  TComponentReplacer& r = BdeReplacer();
+  Process(r, "Caisse.pas");
+  ASSERT_EQ(1, r.Units().Count());
+  Process(r, "Caisse.dfm");
+  EXPECT_EQ(utf16be(ReadData("utf8/expected/Caisse.pas").substr(3)), Out("Caisse.pas"));
+  EXPECT_EQ(utf16be(ReadData("utf8/expected/Caisse.dfm").substr(3)), Out("Caisse.dfm"));
+  EXPECT_EQ(2, r.ChangedCount());
+}
+
+TEST_F(ReplacerTest, Utf16WithoutItsMarkIsNamedInTheLogNotPassedOverInSilence) {
+  const std::string unit = "unit Main;\r\nuses DBTables;\r\nvar Q: TQuery;\r\n";
+  const std::string form = "object Form1: TForm1\r\n  object Q: TQuery\r\n  end\r\nend\r\n";
+  dir_.Write("Main.pas", TEncoding::Unicode().GetBytes(FromUtf8(unit)));
+  dir_.Write("Main.dfm", TEncoding::BigEndianUnicode().GetBytes(FromUtf8(form)));
+  Process(BdeReplacer(), "Main.pas");
+  Process(BdeReplacer(), "Main.dfm");
+  const std::string note =
+      "The file looks like UTF-16 text without a byte-order mark; it was read as windows-1252 "
+      "text";
+  EXPECT_EQ((Log{"Processing file: " + dir_.Utf8("Main.pas"), note, "No changes",
+                 "Processing file: " + dir_.Utf8("Main.dfm"), note, "No changes"}),
+            log_);
+  EXPECT_FALSE(dir_.Exists("out/Main.pas"));
+  EXPECT_FALSE(dir_.Exists("out/Main.dfm"));
+  // Code-page text with a NUL or two is not taken for it.
+  log_.clear();
+  dir_.Write("Nul.pas", std::string("uses DBTables;\0 var Q: TQuery;\0", 31));
+  Process(BdeReplacer(), "Nul.pas");
+  EXPECT_EQ((Log{"Processing file: " + dir_.Utf8("Nul.pas"), "2 change(s)"}), log_);
+}
+
 TEST_F(ReplacerTest, LegacyCodePageBytesLineEndsTabsAndBlanksSurviveByteForByte) {
   Copy("raw", {"Legacy.pas", "Legacy.dfm"});
   TComponentReplacer& r = BdeReplacer();
@@ -257,13 +296,24 @@ TEST_F(FormScanTest, ObjectThatDoesNotParseOnlyGetsItsClassAndIsNotCounted) {
                  "Object Query1: TQuery could not be converted; only its class name was replaced",
                  "1 change(s)"}),
             log_);
+}
 
-  // Alone, it leaves the form unchanged and unwritten.
-  dir_.Write("G.dfm",
-             Crlf("object Form1: TForm1\n  object Query1: TQuery\n    Tag = @\n  end\nend\n"));
-  Process(BdeReplacer(), "G.dfm");
+TEST_F(FormScanTest, AFormWhoseOnlyMappedObjectDoesNotParseStillGetsItsClassName) {
+  // Its unit declares the target class now: the form must name it too, as
+  // the log says, or the two no longer load together.
+  log_.clear();
+  EXPECT_EQ(Crlf("object Form1: TForm1\n  object Query1: TKyQuery\n    Tag = @\n  end\nend\n"),
+            Convert("object Form1: TForm1\n  object Query1: TQuery\n    Tag = @\n  end\nend\n"));
+  EXPECT_EQ((Log{"Processing file: " + dir_.Utf8("F.dfm"),
+                 "Object Query1: TQuery could not be converted; only its class name was replaced",
+                 "1 change(s)"}),
+            log_);
+  EXPECT_EQ(1, BdeReplacer().ChangedCount());
+  // And a second run finds nothing left to do.
+  dir_.Write("F.dfm", Out("F.dfm"));
+  std::filesystem::remove(dir_.Utf8("out/F.dfm"));
+  EXPECT_EQ("<missing>", Convert(dir_.Read("F.dfm"), /*crlf=*/false));
   EXPECT_EQ("No changes", log_.back());
-  EXPECT_FALSE(dir_.Exists("out/G.dfm"));
 }
 
 TEST_F(FormScanTest, DepthCountsInheritedInlineAndCollectionItems) {

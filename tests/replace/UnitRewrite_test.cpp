@@ -3,6 +3,8 @@
 // temporary folder and converted with the BDE profile.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "replace/KyReplacer.h"
 #include "replace/Replacer.h"
 #include "support/FilesTempDir.h"
@@ -20,7 +22,10 @@ class UnitRewriteTest : public ::testing::Test {
     dir_.MakeFolder("out");
     r_.Units().Clear();
     r_.SetChangedCount(0);
-    r_.OnLogLine = [this](StringView line) { last_ = ToUtf8(line); };
+    r_.OnLogLine = [this](StringView line) {
+      last_ = ToUtf8(line);
+      log_.push_back(last_);
+    };
   }
   void TearDown() override { r_.OnLogLine = nullptr; }
 
@@ -28,6 +33,7 @@ class UnitRewriteTest : public ::testing::Test {
   // "<missing>" when the unit was left alone.
   std::string Convert(std::string_view source, const char* name = "Main.pas") {
     dir_.Write(name, source);
+    std::filesystem::remove(dir_.Utf8(std::string("out/") + name));
     r_.ProcessFile(dir_ / name, dir_ / "out");
     return dir_.Read(std::string("out/") + name);
   }
@@ -43,6 +49,7 @@ class UnitRewriteTest : public ::testing::Test {
   TComponentReplacer& r_ = BdeReplacer();
   TTempDir dir_;
   std::string last_;
+  std::vector<std::string> log_;
 };
 
 using Names = std::vector<std::string>;
@@ -56,9 +63,65 @@ TEST_F(UnitRewriteTest, SourceUnitInAnyCaseGetsTheTargetsAfterIt) {
   EXPECT_EQ(1, r_.ChangedCount());
 }
 
-TEST_F(UnitRewriteTest, ConvertingTwiceAddsTheTargetsTwice) {
+TEST_F(UnitRewriteTest, ConvertingTwiceChangesNothingTheSecondTime) {
   const std::string once = Convert("uses DBTables;");
-  EXPECT_EQ("uses DBTables" + kTargets + kTargets + ";", Convert(once));
+  EXPECT_EQ("uses DBTables" + kTargets + ";", once);
+  // Twice the target units would no longer compile.
+  EXPECT_EQ("<missing>", Convert(once));
+  EXPECT_EQ("No changes", last_);
+}
+
+TEST_F(UnitRewriteTest, TargetUnitsTheClauseAlreadyNamesAreNotAddedAgain) {
+  struct Row {
+    const char* source;
+    const char* converted;  // "<missing>" when nothing is added
+  };
+  const Row rows[] = {
+      // Named before or after the source unit, in any case: only the others.
+      {"uses KYACCESS, DBTables, Forms;",
+       "uses KYACCESS, DBTables, KyProvAccess, KyProvC, KyProvIntf, VantaAccess, VantaMem, "
+       "Forms;"},
+      {"uses DBTables, vantamem, KyProvC;",
+       "uses DBTables, KyAccess, KyProvAccess, KyProvIntf, VantaAccess, vantamem, KyProvC;"},
+      // All of them already there, across lines and comments.
+      {"uses DBTables, { kept } KyAccess,\r\n  KyProvAccess, KyProvC, KyProvIntf,\r\n"
+       "  VantaAccess, VantaMem;",
+       "<missing>"},
+      // The source unit twice in one clause: the targets once.
+      {"uses DBTables, DBTables;",
+       "uses DBTables, KyAccess, KyProvAccess, KyProvC, KyProvIntf, "
+       "VantaAccess, VantaMem, DBTables;"},
+      // A unit of another clause does not count: each clause is its own.
+      {"uses KyAccess; implementation uses DBTables;",
+       "uses KyAccess; implementation uses DBTables, KyAccess, KyProvAccess, KyProvC, "
+       "KyProvIntf, VantaAccess, VantaMem;"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(row.converted, Convert(row.source)) << row.source;
+}
+
+TEST_F(UnitRewriteTest, TheSecondProfileAddsOnlyWhatTheFirstDidNot) {
+  // A unit of both worlds, run with the BDE profile and then with the ADO
+  // one: both profiles use the same target units, so the second adds none.
+  const std::string bde =
+      Convert("uses DBTables, ADODB;\r\nvar Q: TQuery; A: TADOQuery;\r\n", "Both.pas");
+  EXPECT_EQ("uses DBTables" + kTargets + ", ADODB;\r\nvar Q: TKyQuery; A: TADOQuery;\r\n", bde);
+  dir_.Write("Both.pas", bde);
+  AdoReplacer().ProcessFile(dir_ / "Both.pas", dir_ / "out");
+  EXPECT_EQ("uses DBTables" + kTargets + ", ADODB;\r\nvar Q: TKyQuery; A: TKyQuery;\r\n",
+            dir_.Read("out/Both.pas"));
+}
+
+TEST_F(UnitRewriteTest, ATargetListWithMissingUnitsAddsJustThose) {
+  // A profile of our own whose target units partly stand in the clause.
+  TReplaceOptions options(u"Test");
+  TComponentReplacer r(FormParserClassOf<TFormParser>, u"OldDb", u", NewA,NewB , NewC", options);
+  dir_.Write("U.pas", "uses OldDb, newb;");
+  r.ProcessFile(dir_ / "U.pas", dir_ / "out");
+  EXPECT_EQ("uses OldDb, NewA, NewC, newb;", dir_.Read("out/U.pas"));
+  // None there: the text as the profile gives it, unchanged.
+  dir_.Write("V.pas", "uses OldDb;");
+  r.ProcessFile(dir_ / "V.pas", dir_ / "out");
+  EXPECT_EQ("uses OldDb, NewA,NewB , NewC;", dir_.Read("out/V.pas"));
 }
 
 TEST_F(UnitRewriteTest, SourceUnitOutsideAUsesClauseIsLeftAlone) {
@@ -132,6 +195,20 @@ TEST_F(UnitRewriteTest, DirectiveFormsAndWhatTheyName) {
     EXPECT_EQ("<missing>", Convert(row.directive)) << row.directive;
     EXPECT_EQ(row.forms, Forms()) << row.directive;
   }
+}
+
+TEST_F(UnitRewriteTest, AFormADirectiveNamesThatIsNotThereIsLogged) {
+  EXPECT_EQ("unit Main; var Q: TKyQuery; {$R *.dfm}",
+            Convert("unit Main; var Q: TQuery; {$R *.dfm}"));
+  EXPECT_EQ((Names{"Processing file: " + dir_.Utf8("Main.pas"),
+                   "Form file not found: " + dir_.Utf8("Main.DFM"), "1 change(s)"}),
+            log_);
+  EXPECT_EQ(Names{}, Forms());
+  // A form that is there is taken without a word.
+  log_.clear();
+  dir_.Write("Other.dfm", "x");
+  Convert("{$R Other.dfm}");
+  EXPECT_EQ((Names{"Processing file: " + dir_.Utf8("Main.pas"), "No changes"}), log_);
 }
 
 TEST_F(UnitRewriteTest, AFormNamedTwiceIsAddedOnce) {

@@ -172,3 +172,63 @@ TEST(EncodingUnicode, LoneSurrogatesAndAnOddTrailingByteRoundTrip) {
   EXPECT_EQ("\xEF\xBB\xBF", std::string(TEncoding::UTF8().Preamble()));
   EXPECT_EQ("", std::string(TEncoding::Default().Preamble()));
 }
+
+TEST(EncodingUnicodeBigEndian, DecodesHighByteFirstAndEveryByteStringComesBack) {
+  const TEncoding& enc = TEncoding::BigEndianUnicode();
+  EXPECT_EQ(u"A\u0416\U0001F600", enc.GetString(Bytes({0, 'A', 0x04, 0x16, 0xD8, 0x3D, 0xDE, 0})));
+  EXPECT_EQ(Bytes({0, 'u', 0, 's'}), enc.GetBytes(u"us"));
+  EXPECT_EQ("\xFE\xFF", std::string(enc.Preamble()));
+  EXPECT_EQ(u"UTF-16BE", enc.Name());
+  // The corners of the little-endian test, byte pairs swapped.
+  for (const std::string& bytes : {Bytes({0xDC, 0x81, 0, 'x'}), Bytes({0xD8, 0x00, 0, 'x'}),
+                                   Bytes({0xD8, 0x00, 0x41}), Bytes({0xD8, 0x00, 0xDB, 0x00, 0x0A}),
+                                   Bytes({0xD8, 0x3D, 0xDE, 0x00, 0x0A}), Bytes({0x0A})}) {
+    EXPECT_EQ(bytes, enc.GetBytes(enc.GetString(bytes)));
+  }
+  std::mt19937 rng(20240607);
+  std::uniform_int_distribution<int> len(0, 40), any(0, 255), pick(0, 9);
+  static const int highs[] = {0xD8, 0xDB, 0xDC, 0xDD, 0xDF, 0x00, 0x04};
+  for (int round = 0; round < 20000; ++round) {
+    std::string bytes;
+    for (int i = len(rng); i > 0; --i) {
+      if (pick(rng) < 6) bytes.push_back(static_cast<char>(highs[any(rng) % 7]));
+      bytes.push_back(static_cast<char>(any(rng)));
+    }
+    ASSERT_EQ(bytes, enc.GetBytes(enc.GetString(bytes))) << "round " << round;
+    // Little-endian text reads back the same units from the swapped bytes.
+    if (bytes.size() % 2 == 0) {
+      std::string swapped = bytes;
+      for (size_t i = 0; i + 1 < swapped.size(); i += 2) std::swap(swapped[i], swapped[i + 1]);
+      const String units = enc.GetString(bytes);
+      bool raw = false;
+      for (char16_t u : units) raw = raw || (u >= 0xDC00 && u <= 0xDCFF);
+      if (!raw) ASSERT_EQ(units, TEncoding::Unicode().GetString(swapped)) << "round " << round;
+    }
+  }
+}
+
+TEST(EncodingPreamble, EachMarkNamesItsEncoding) {
+  EXPECT_EQ(&TEncoding::Unicode(), TEncoding::FromPreamble("\xFF\xFEu\0"));
+  EXPECT_EQ(&TEncoding::BigEndianUnicode(), TEncoding::FromPreamble("\xFE\xFF\0u"));
+  EXPECT_EQ(&TEncoding::UTF8(), TEncoding::FromPreamble("\xEF\xBB\xBFunit"));
+  EXPECT_EQ(nullptr, TEncoding::FromPreamble("unit"));
+  EXPECT_EQ(nullptr, TEncoding::FromPreamble("\xEF\xBB"));
+  EXPECT_EQ(nullptr, TEncoding::FromPreamble("\xFF"));
+  EXPECT_EQ(nullptr, TEncoding::FromPreamble(""));
+}
+
+TEST(EncodingGuess, UnmarkedUtf16IsToldFromCodePageTextWithAStrayNul) {
+  const TEncoding& cp = TEncoding::Default();
+  const String utf16le =
+      cp.GetString(TEncoding::Unicode().GetBytes(u"unit Main;\r\nuses DBTables;"));
+  const String utf16be =
+      cp.GetString(TEncoding::BigEndianUnicode().GetBytes(u"unit Main;\r\nuses DBTables;"));
+  EXPECT_TRUE(LooksLikeUnmarkedUtf16(utf16le));
+  EXPECT_TRUE(LooksLikeUnmarkedUtf16(utf16be));
+  EXPECT_FALSE(LooksLikeUnmarkedUtf16(u"unit Main;\r\nuses DBTables;"));
+  EXPECT_FALSE(LooksLikeUnmarkedUtf16(String(u"unit Main;\0 uses DBTables;", 27)));
+  // NULs everywhere are no text at all, and one pair too little to tell.
+  EXPECT_FALSE(LooksLikeUnmarkedUtf16(String(40, u'\0')));
+  EXPECT_FALSE(LooksLikeUnmarkedUtf16(String(u"A\0", 2)));
+  EXPECT_FALSE(LooksLikeUnmarkedUtf16(u""));
+}
