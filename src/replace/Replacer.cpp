@@ -130,6 +130,13 @@ void TComponentReplacer::ConvertFile(const String& fileName, std::string_view by
       ConvertUnit(ReadTextFile(bytes), fileName, conversion);
     else
       ConvertForm(ReadFormFile(bytes, fileName), outputFile, parser, formText, conversion);
+  } catch (const Exception&) {
+    conversion.Error = std::current_exception();
+  } catch (const std::exception& e) {
+    // Not one of ours, so its text names no file: without the name, a user
+    // could not tell which file to set aside.
+    conversion.Error = std::make_exception_ptr(
+        Exception(fileName + u": the file could not be converted: " + FromUtf8(e.what())));
   } catch (...) {
     conversion.Error = std::current_exception();
   }

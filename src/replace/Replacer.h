@@ -155,7 +155,8 @@ class TComponentReplacer {
   /// read, converted with parser (which must come from this replacer's form
   /// parser class; see NewFormParser), into conversion. formText keeps the
   /// text parser's results point into. Throws nothing: a failure is stored
-  /// in conversion.Error. May run on any thread, at the same time as other
+  /// in conversion.Error (one that is no mirel Exception as an Exception
+  /// whose message begins with fileName). May run on any thread, at the same time as other
   /// conversions with other parsers, while the run state (Units,
   /// DatabaseMap, the class map) is left as it is.
   void ConvertFile(const String& fileName, std::string_view bytes, const String& outputFile,

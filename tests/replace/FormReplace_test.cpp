@@ -281,4 +281,31 @@ TEST(FormReplaceMutations, NoDamagedFormEndsAConversionWithAnUndocumentedError) 
   EXPECT_GT(binaries, 0);
 }
 
+// A property rule with a fault of its own: what the converter does with an
+// error that is none of its documented ones.
+class TFaultyRuleParser : public TFormParser {
+ public:
+  using TFormParser::TFormParser;
+  void ConvertProperty(StringView, StringView) override {
+    throw std::length_error("basic_string::_M_create");
+  }
+};
+
+TEST(FormReplaceFaults, AnInternalErrorNamesTheFileItStoppedAt) {
+  TProfilesScope profiles;
+  TFaultyRuleParser parser(StateClassOf<TFormParseState>);
+  const std::exception_ptr error =
+      ConvertBytes(BdeReplacer(), parser,
+                   "object Form1: TForm1\r\n  object Q: TQuery\r\n    Tag = 1\r\n  end\r\nend\r\n");
+  ASSERT_TRUE(error);
+  try {
+    std::rethrow_exception(error);
+  } catch (const Exception& e) {
+    EXPECT_EQ(u"/nowhere/F.dfm: the file could not be converted: basic_string::_M_create",
+              e.Message());
+  } catch (...) {
+    ADD_FAILURE() << "not turned into an Exception";
+  }
+}
+
 }  // namespace
