@@ -93,6 +93,22 @@ end.)"),
   EXPECT_EQ(7, p.Units[0].Line);
 }
 
+TEST(DprReader, AUnitOnAWindowsDriveIsListedAsWrittenAndKnownForOne) {
+  const TProjectFile p = ParseDpr(
+      u"program P;\r\nuses\r\n  Main in 'Main.pas',\r\n  Shared in 'C:\\Lib\\Shared.pas',\r\n"
+      u"  Other in 'd:Other.pas';\r\nbegin end.",
+      u"P.dpr");
+  ASSERT_EQ(3u, p.Units.size());
+  EXPECT_EQ(u"C:/Lib/Shared.pas", p.Units[1].Path);
+  EXPECT_EQ(4, p.Units[1].Line);
+  EXPECT_FALSE(IsWindowsDrivePath(p.Units[0].Path));
+  EXPECT_TRUE(IsWindowsDrivePath(p.Units[1].Path));
+  EXPECT_TRUE(IsWindowsDrivePath(p.Units[2].Path));
+  EXPECT_TRUE(IsWindowsDrivePath(u"C:\\Lib\\Shared.pas"));
+  for (const char16_t* path : {u"/srv/C:/x.pas", u"Lib/Shared.pas", u"1:/x.pas", u"C", u"", u"::"})
+    EXPECT_FALSE(IsWindowsDrivePath(path)) << ToUtf8(path);
+}
+
 TEST(DprReader, EveryBranchOfAConditionalDirectiveIsListed) {
   // Commas, and even the closing ';', may sit inside the branches.
   const TProjectFile p = ParseDpr(FromUtf8(R"(library Plug;
