@@ -142,6 +142,8 @@ TFsResult ReplaceFile(const String& from, const String& to, TFileSystem& fs) {
 TFsResult BackUpFile(const String& original, const String& backup, TFileSystem& fs) {
   const TFsResult linked = fs.LinkFile(original, backup);
   if (linked || linked.AlreadyExists()) return linked;
+  // A copy would resolve a link of that name (a dangling one included).
+  if (fs.LinkStat(backup).kind != TFileKind::fkNone) return TFsResult::Fail(EEXIST);
   return fs.CopyFile(original, backup, /*overwrite=*/false, /*durable=*/false);
 }
 
