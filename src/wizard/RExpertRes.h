@@ -109,6 +109,7 @@ inline constexpr QStringView sReplaceFailed = u"Replace failed.";
 inline constexpr QStringView sReplaceDone = u"Replace procedure was performed sucessfully.";
 inline constexpr QStringView sRestoreDone = u"Files were succefully restored.";
 inline constexpr QStringView sRestoreFailed = u"Failed to restore files.";
+inline constexpr QStringView sNothingToRestore = u"Nothing to restore.";
 
 // --- The mail link --------------------------------------------------------------------
 

@@ -152,19 +152,27 @@ void TCompReplaceExpert::RestoreFiles(const String& undoFileName) {
   const auto reopen = [&project] {
     if (!project.empty()) TIDEUtils::OpenProjectFile(project);
   };
-  bool restored = false;
+  TRestoreResult result;
   try {
-    restored = FirstReplacer().Restore(undoFileName);
+    result = FirstReplacer().RestoreWithReport(undoFileName);
   } catch (...) {
     // An unreadable undo file must not leave the user without the project
     // he had open.
     reopen();
     throw;
   }
-  if (restored)
+  if (result.NothingToRestore()) {
+    Inform(res::sNothingToRestore);
+  } else if (result.Succeeded()) {
     Inform(res::sRestoreDone);
-  else
-    Fail(res::sRestoreFailed);
+  } else {
+    // Name every file that was left as it is (changed since the run, a
+    // backup that could not be put back, ...), as the command line does.
+    QString text = res::sRestoreFailed.toString();
+    for (const TRestoreItem& item : result.Items)
+      if (item.Status != TRestoreStatus::rsRestored) text += u'\n' + Q(DescribeRestoreItem(item));
+    Fail(text);
+  }
   reopen();
 }
 

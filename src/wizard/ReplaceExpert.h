@@ -67,8 +67,9 @@ class TCompReplaceExpert : public IOTAWizard,
   void MenuItemClick();
   /// Runs replacer's conversion (see the class comment).
   void ReplaceComponents(TComponentReplacer& replacer);
-  /// Plays back undoFileName (see the class comment). The project is
-  /// reopened also when the restore throws.
+  /// Plays back undoFileName (see the class comment). Files the restore left
+  /// alone (changed since the run, or not put back) are named in the
+  /// message. The project is reopened also when the restore throws.
   void RestoreFiles(const String& undoFileName);
   /// Brings the code editor of every unit with a form in the current project
   /// to the front, which hides the form designer.

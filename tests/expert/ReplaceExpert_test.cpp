@@ -234,10 +234,35 @@ TEST_F(Expert, AFailedRestoreSaysSoAndStillReopensTheProject) {
       Walk({"rbModeRestore", "btNext", "type:edUndoFile=" + ToUtf8(undo), "btNext", "btFinish"}));
   dialogs.dialogs.push_back(Confirm(true));
   ClickMenu();
-  EXPECT_EQ("Failed to restore files.", LastMessage());
+  // The line names a backup outside the undo file's folder: refused, and
+  // the message says which file and why.
+  EXPECT_EQ(0u, LastMessage().rfind("Failed to restore files.\nRefused to restore file: " +
+                                        ToUtf8(folder) + "/Main.pas",
+                                    0))
+      << LastMessage();
   EXPECT_EQ(QMessageBox::Critical, dialogs.messages.back().icon);
   EXPECT_EQ(project, host.ProjectFileName());
   ExpectOriginals();
+}
+
+TEST_F(Expert, ARestoreLeavesFilesEditedSinceTheRunAloneAndNamesThem) {
+  OpenWizardSettings(u"&Mirel")->WriteBool(kTitle, u"ReplaceProjWarn", false);
+  dialogs.dialogs.push_back(ProjectReplace());
+  ClickMenu();
+  // Days of work on the converted unit.
+  const std::string edited = ReadBytes(folder + u"/Main.pas") + "// edited after the run\r\n";
+  dir.Write("OrderDesk/Main.pas", edited);
+
+  dialogs.dialogs.push_back(Walk({"rbModeRestore", "btNext", "btNext", "btFinish"}));
+  dialogs.dialogs.push_back(Confirm(true));
+  ClickMenu();
+  const std::string message = LastMessage();
+  EXPECT_EQ(0u, message.rfind("Failed to restore files.", 0)) << message;
+  EXPECT_NE(std::string::npos, message.find(ToUtf8(folder + u"/Main.pas"))) << message;
+  EXPECT_EQ(QMessageBox::Critical, dialogs.messages.back().icon);
+  EXPECT_EQ(edited, ReadBytes(folder + u"/Main.pas")) << "the edits are kept";
+  EXPECT_TRUE(originals.at("Main.dfm") == ReadBytes(folder + u"/Main.dfm")) << "the rest restored";
+  EXPECT_EQ(project, host.ProjectFileName());
 }
 
 TEST_F(Expert, AnUnreadableUndoFileStillReopensTheProject) {
