@@ -355,7 +355,11 @@ void AddReplaceCommands(CLI::App& app, TCommandAction& action) {
       "  mirel-migrate replace --profile ado --folder ~/src/Inventory --subdirs\n"
       "  mirel-migrate replace --project App.dproj --unit Main --unit DataMod --view-log\n"
       "  mirel-migrate restore ~/src/OrderDesk/RBackup/RExpert.reu\n"
-      "Exit status: 0 done, 1 the replace failed (see the log), 2 bad usage or bad input.");
+      "Ctrl-C or SIGTERM before the first original is replaced stops the run and changes no "
+      "original; once the originals are being replaced, that is finished first. A second run "
+      "over a folder a run is using refuses to start.\n"
+      "Exit status: 0 done, 1 the replace failed (see the log) or another run is using the "
+      "folder, 2 bad usage or bad input, 130 stopped by Ctrl-C, 143 stopped by SIGTERM.");
   replace->callback([a, &action] { action = [a] { return Replace(*a); }; });
 
   auto undo = std::make_shared<TRestoreArgs>();

@@ -153,9 +153,8 @@ TFsResult StageBeside(const String& converted, const String& target, String& sta
   staged.clear();
   // Within NAME_MAX whatever the length of the target's name.
   const String name = ExtractName(target).substr(0, 200);
-  const String stem = CombinePath(ParentOf(target), u".~" + name + u"." +
-                                                        IntToStr(static_cast<int>(::getpid())) +
-                                                        u"-");
+  const String stem = CombinePath(
+      ParentOf(target), u".~" + name + u"." + IntToStr(static_cast<int>(::getpid())) + u"-");
   TFsResult made = TFsResult::Fail(EEXIST);
   String candidate;
   for (int attempt = 0; attempt < 100 && made.AlreadyExists(); ++attempt) {

@@ -23,8 +23,8 @@ String Reason(int error) {
 TFolderLock::TFolderLock(StringView folder) : folder_(folder) {
   const String path = CombinePath(folder, kFileName);
   // Non-blocking, so that a pipe of that name cannot hang the open.
-  const int fd = ::open(ToUtf8(path).c_str(),
-                        O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  const int fd =
+      ::open(ToUtf8(path).c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
   if (fd < 0) {
     const int err = errno;
     throw EFCreateError(u"Cannot create file \"" + path + u"\". " + Reason(err));

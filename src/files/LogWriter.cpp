@@ -84,9 +84,9 @@ void TLogWriter::Open(StringView fileName) {
     if (!S_ISREG(st.st_mode)) fail(U("It is not a regular file."));
     if (::unlink(path.c_str()) != 0 && errno != ENOENT) fail(reason(errno));
   }
-  const int fd = ::open(path.c_str(),
-                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_APPEND | O_CLOEXEC,
-                        0666);
+  const int fd =
+      ::open(path.c_str(),
+             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_APPEND | O_CLOEXEC, 0666);
   if (fd < 0) fail(reason(errno));
   fd_ = fd;
   if (!log_title_.empty()) WriteLine(log_title_);

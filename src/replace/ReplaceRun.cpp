@@ -128,8 +128,9 @@ void TComponentReplacer::CreateBackupDir() {
 
 void TComponentReplacer::CheckStop() {
   if (StopRequested && StopRequested())
-    throw ERunStopped(u"Stopped on request before any original was replaced; no original was "
-                      u"changed.");
+    throw ERunStopped(
+        u"Stopped on request before any original was replaced; no original was "
+        u"changed.");
 }
 
 void TComponentReplacer::Step(StringView step) {
@@ -384,8 +385,7 @@ bool TComponentReplacer::ReplaceOriginalFiles() {
     // staged file already has the original's permission bits and owner.
     const TFsResult renamed = fs_->Rename(f.Staged, f.Target);
     if (!renamed) {
-      LogLine(Format(u"Failed to replace file: %s", f.Original) + u" (" + renamed.Message() +
-              u")");
+      LogLine(Format(u"Failed to replace file: %s", f.Original) + u" (" + renamed.Message() + u")");
       (void)fs_->DeleteFile(f.Staged);
       result = false;
     }
@@ -480,8 +480,7 @@ bool TComponentReplacer::Run() {
           result = false;
         }
         if (result) Step(u"staged");
-        if (result && options_.MakeBackup &&
-            !SaveUndoFile(undo_list_, undoFile, *fs_)) {
+        if (result && options_.MakeBackup && !SaveUndoFile(undo_list_, undoFile, *fs_)) {
           LogLine(Format(u"Failed to write undo file: %s", undoFile));
           result = false;
         }
@@ -492,8 +491,9 @@ bool TComponentReplacer::Run() {
           result = ReplaceOriginalFiles();
           if (StopRequested && StopRequested()) {
             stopped = true;
-            LogLine(u"Stop requested while originals were being replaced: the replacement was "
-                    u"completed first.");
+            LogLine(
+                u"Stop requested while originals were being replaced: the replacement was "
+                u"completed first.");
           }
           if (options_.MakeBackup) {
             // Written before the originals were replaced, so that a run cut

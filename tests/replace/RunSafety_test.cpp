@@ -30,9 +30,9 @@ namespace {
 
 const std::string kExamples = std::string(MIREL_SOURCE_DIR) + "/examples";
 
-const char* kBdeFiles[] = {"OrderDesk.dpr", "Main.pas",      "Main.dfm",      "DataMod.pas",
-                           "DataMod.dfm",   "Customers.pas", "Customers.dfm", "Reports.pas",
-                           "Utils.pas"};
+const char* kBdeFiles[] = {"OrderDesk.dpr", "Main.pas",    "Main.dfm",
+                           "DataMod.pas",   "DataMod.dfm", "Customers.pas",
+                           "Customers.dfm", "Reports.pas", "Utils.pas"};
 
 // A form with one query to convert; name tells the two apart.
 std::string FormWithQuery(const std::string& name) {
@@ -404,8 +404,8 @@ TEST_F(RunSafetyTest, AFormReachedThroughALinkOutsideTheProjectIsNotWritten) {
   const std::string original((std::istreambuf_iterator<char>(in)),
                              std::istreambuf_iterator<char>());
   EXPECT_EQ(original, dir_.Read("elsewhere/Customers.dfm"));
-  EXPECT_TRUE(Contains(Log("app"), "Skipped: " + app +
-                                       "/Customers.dfm is a symbolic link to a file outside"));
+  EXPECT_TRUE(Contains(Log("app"),
+                       "Skipped: " + app + "/Customers.dfm is a symbolic link to a file outside"));
   EXPECT_EQ(6, r.ChangedCount());
   EXPECT_EQ(std::vector<std::string>{}, StagedLeftIn("elsewhere"));
 }
