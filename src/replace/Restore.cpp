@@ -2,12 +2,15 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <unordered_set>
 
 #include "files/FileUtils.h"
+#include "files/FolderLock.h"
 #include "replace/FileNames.h"
 #include "replace/RestorePaths.h"
 #include "replace/RunManifest.h"
@@ -57,6 +60,16 @@ TFsResult PutBackupInPlace(const String& backup, const String& original, bool& l
   if (!moved) return copied;
   linked = true;
   return moved;
+}
+
+// Whether checksum is what this run, or a later run into the same backup
+// folder, left the file named `original` (as the undo line names it) with.
+bool LeftByARun(const std::string& checksum, const String& original, const std::string& ours,
+                const TRunChecksums& known) {
+  if (checksum == ours) return true;
+  const auto sums = known.find(original);
+  return sums != known.end() &&
+         std::find(sums->second.begin(), sums->second.end(), checksum) != sums->second.end();
 }
 
 bool SameBytes(std::string_view bytes, const String& file, TFileSystem& fs) {
@@ -115,7 +128,10 @@ TRestoreResult PlanRestore(const TStringList& lines, StringView undoFileName,
   plan.HasManifest = LoadRunManifest(undoFile, manifest, fs);
 
   std::unordered_set<String> seen;
-  std::vector<const std::string*> checksums;  // per item; null when not listed
+  // Per item: the original as its line names it, and its checksum in the
+  // manifest (null when not listed).
+  std::vector<String> named;
+  std::vector<const std::string*> checksums;
   for (int i = 0; i < lines.Count(); ++i) {
     const String& line = lines[i];
     if (line.empty()) continue;
@@ -128,6 +144,7 @@ TRestoreResult PlanRestore(const TStringList& lines, StringView undoFileName,
       item.Status = TRestoreStatus::rsRefused;
       item.Reason = u"not a line of an undo file (original=backup)";
       plan.Items.push_back(std::move(item));
+      named.emplace_back();
       checksums.push_back(nullptr);
       continue;
     }
@@ -136,6 +153,7 @@ TRestoreResult PlanRestore(const TStringList& lines, StringView undoFileName,
     const bool backupInside = IsInsideFolder(item.Backup, undoFolder);
     if (!seen.insert(item.Original).second) continue;
     const auto listed = manifest.find(pair.Original);
+    named.push_back(pair.Original);
     checksums.push_back(listed == manifest.end() ? nullptr : &listed->second);
     if (!backupInside && !options.Force) {
       item.Status = TRestoreStatus::rsRefused;
@@ -144,12 +162,9 @@ TRestoreResult PlanRestore(const TStringList& lines, StringView undoFileName,
       item.Status = TRestoreStatus::rsRefused;
       item.Reason = String(u"the run did not write it (it is not listed in ") + kRunManifestName +
                     u")";
-    } else if (!plan.HasManifest && !options.Force &&
-               (!IsInsideFolder(item.Original, workFolder) ||
-                IsInsideFolder(item.Original, backupFolder))) {
+    } else if (!plan.HasManifest && !options.Force && !IsInsideFolder(item.Original, workFolder)) {
       item.Status = TRestoreStatus::rsRefused;
-      item.Reason = u"it lies outside the folder " + workFolder +
-                    u" (or inside the backup folder), where the run worked";
+      item.Reason = u"it lies outside the folder " + workFolder + u", where the run worked";
     }
     plan.Items.push_back(std::move(item));
   }
@@ -171,6 +186,7 @@ TRestoreResult PlanRestore(const TStringList& lines, StringView undoFileName,
     }
   }
   if (plan.BackupMissing) return plan;
+  const TRunChecksums known = plan.HasManifest ? LoadRunChecksums(backupFolder, fs) : TRunChecksums();
 
   for (size_t k = 0; k < plan.Items.size(); ++k) {
     TRestoreItem& item = plan.Items[k];
@@ -182,8 +198,9 @@ TRestoreResult PlanRestore(const TStringList& lines, StringView undoFileName,
       item.Status = TRestoreStatus::rsFailed;
       item.Reason = u"it cannot be read to see whether it changed since the run (" +
                     r.Message() + u")";
-    } else if (Sha256Hex(bytes) != *checksums[k] && !SameBytes(bytes, item.Backup, fs)) {
-      // Neither what the run wrote nor the backup (a restore done before).
+    } else if (!LeftByARun(Sha256Hex(bytes), named[k], *checksums[k], known) &&
+               !SameBytes(bytes, item.Backup, fs)) {
+      // Neither what a run wrote nor the backup (a restore done before).
       item.Status = TRestoreStatus::rsChanged;
       item.Reason = u"it has changed since the run";
     }
@@ -205,8 +222,45 @@ void CarryOutRestore(TRestoreResult& plan, TFileSystem& fs) {
   }
 }
 
+std::vector<std::unique_ptr<TFolderLock>> LockRestoreFolders(const TStringList& lines,
+                                                             StringView undoFileName,
+                                                             TFileSystem& fs) {
+  const String undoFile = AbsoluteUndoFile(undoFileName);
+  const String undoFolder = FolderOf(undoFile);
+  const String backupFolder = BackupFolderOf(undoFile, fs);
+  // The backup folder, and every folder above an original in which a run
+  // has held the lock (so its lock file is there): creating lock files in
+  // folders no run ever locked would only litter them.
+  std::vector<String> folders = {backupFolder};
+  std::unordered_set<String> looked;
+  for (int i = 0; i < lines.Count(); ++i) {
+    TUndoPair pair;
+    SplitUndoLine(lines[i], undoFolder, pair, fs);
+    if (pair.Original.empty()) continue;
+    for (String folder = FolderOf(ResolveAgainst(undoFolder, pair.Original));
+         looked.insert(folder).second; folder = FolderOf(folder)) {
+      if (fs.LinkStat(CombinePath(folder, TFolderLock::kFileName)).kind == TFileKind::fkFile)
+        folders.push_back(folder);
+      if (folder == u"/" || folder.empty()) break;
+    }
+  }
+  std::vector<std::unique_ptr<TFolderLock>> locks;
+  std::unordered_set<String> locked;
+  for (const String& folder : folders) {
+    if (!locked.insert(ResolvedPath(folder)).second) continue;
+    try {
+      locks.push_back(std::make_unique<TFolderLock>(folder));
+    } catch (const EFCreateError&) {
+      // A folder we cannot write in (backups on read-only media) is one no
+      // run can change either.
+    }
+  }
+  return locks;
+}
+
 TRestoreResult RestoreUndoLines(const TStringList& lines, StringView undoFile,
                                 const TRestoreOptions& options, TFileSystem& fs) {
+  const std::vector<std::unique_ptr<TFolderLock>> locks = LockRestoreFolders(lines, undoFile, fs);
   TRestoreResult result = PlanRestore(lines, undoFile, options, fs);
   if (options.OnPlan) options.OnPlan(result);
   CarryOutRestore(result, fs);

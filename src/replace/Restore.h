@@ -5,8 +5,8 @@
 //  - refused (rsRefused): the backup lies outside the undo file's own
 //    folder, or the original lies where the run did not write: not among the
 //    files the run's manifest (RunManifest.h) lists, or, for an undo file
-//    without a manifest, outside the folder that holds the backup folder, or
-//    inside the backup folder. TRestoreOptions::Force lets such a line
+//    without a manifest, outside the folder that holds the backup folder.
+//    TRestoreOptions::Force lets such a line
 //    through; nothing lets a line overwrite the undo file, the manifest or a
 //    backup of the undo file.
 //  - skipped (rsChanged): the manifest's checksum of the original differs
@@ -29,9 +29,11 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "files/FileSystem.h"
+#include "files/FolderLock.h"
 #include "rtl/StringList.h"
 
 namespace mirel {
@@ -108,13 +110,24 @@ TRestoreResult PlanRestore(const TStringList& lines, StringView undoFile,
 /// each becoming rsRestored or rsFailed.
 void CarryOutRestore(TRestoreResult& plan, TFileSystem& fs = TFileSystem::Real());
 
-/// PlanRestore, options.OnPlan, CarryOutRestore.
+/// Takes the TFolderLock (files/FolderLock.h) of the undo file's backup
+/// folder, and of every folder above an original that holds a lock file (a
+/// folder some run has locked), so that no run changes these files while a
+/// restore does. Throws EFolderLocked, naming the folder, when a run holds
+/// one; a folder where no lock file can be made is passed over. The locks
+/// hold until the returned objects go.
+std::vector<std::unique_ptr<TFolderLock>> LockRestoreFolders(
+    const TStringList& lines, StringView undoFile, TFileSystem& fs = TFileSystem::Real());
+
+/// LockRestoreFolders, PlanRestore, options.OnPlan, CarryOutRestore; the
+/// locks are held throughout. Throws EFolderLocked as LockRestoreFolders.
 TRestoreResult RestoreUndoLines(const TStringList& lines, StringView undoFile,
                                 const TRestoreOptions& options = {},
                                 TFileSystem& fs = TFileSystem::Real());
 
 /// Reads undoFile (LoadUndoFile) and restores it (RestoreUndoLines). Throws
-/// EFOpenError when the undo file or its manifest cannot be read.
+/// EFOpenError when the undo file or its manifest cannot be read, and
+/// EFolderLocked while a run holds one of the folders.
 TRestoreResult RestoreFromUndoFile(StringView undoFile, const TRestoreOptions& options = {},
                                    TFileSystem& fs = TFileSystem::Real());
 

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "files/FileUtils.h"
 #include "replace/FileNames.h"
 #include "replace/RestorePaths.h"
 #include "replace/UndoFile.h"
@@ -89,6 +90,28 @@ bool LoadRunManifest(StringView undoFile, TRunManifest& manifest, TFileSystem& f
     manifest.emplace(TEncoding::UTF8().GetString(line.substr(kHexDigits + 2)), std::string(hex));
   }
   return true;
+}
+
+TRunChecksums LoadRunChecksums(StringView backupFolder, TFileSystem& fs) {
+  TRunChecksums known;
+  const auto add = [&](const String& folder) {
+    TRunManifest manifest;
+    try {
+      if (!LoadRunManifest(CombinePath(folder, kUndoFileName), manifest, fs)) return;
+    } catch (const EFOpenError&) {
+      return;
+    }
+    for (auto& [original, checksum] : manifest) known[original].push_back(std::move(checksum));
+  };
+  add(String(backupFolder));
+  std::vector<TFolderEntry> entries;
+  if (!fs.ListFolder(String(backupFolder), entries)) return known;
+  for (const TFolderEntry& entry : entries) {
+    bool numbered = entry.kind == TFileKind::fkFolder && !entry.name.empty();
+    for (char16_t c : entry.name) numbered = numbered && c >= u'0' && c <= u'9';
+    if (numbered) add(CombinePath(backupFolder, entry.name));
+  }
+  return known;
 }
 
 }  // namespace mirel

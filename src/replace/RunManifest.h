@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "files/FileSystem.h"
 #include "rtl/StringList.h"
@@ -50,5 +51,14 @@ using TRunManifest = std::unordered_map<String, std::string>;
 /// cannot be read.
 bool LoadRunManifest(StringView undoFile, TRunManifest& manifest,
                      TFileSystem& fs = TFileSystem::Real());
+
+/// original path → every checksum a run left it with.
+using TRunChecksums = std::unordered_map<String, std::vector<std::string>>;
+
+/// What the runs that used backupFolder left: its own manifest and those of
+/// the numbered folders ("2", "3", ...) of later runs inside it. A file that
+/// a later run converted again still holds work of ours, not the user's.
+/// Manifests that cannot be read are left out.
+TRunChecksums LoadRunChecksums(StringView backupFolder, TFileSystem& fs = TFileSystem::Real());
 
 }  // namespace mirel

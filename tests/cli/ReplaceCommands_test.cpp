@@ -126,7 +126,12 @@ TEST_F(ReplaceCommands, MalformedProjectAndFailedRestoreAreReported) {
   dir_.Write("a.pas", "x");
   r = Run("restore undo.reu");
   EXPECT_EQ(1, r.code);
-  EXPECT_EQ("Failed to restore files.\n", r.err);
+  EXPECT_EQ("Failed to restore file: " + dir_.Utf8("a.pas") + " (its backup " +
+                dir_.Utf8("gone.~pas") +
+                " is missing)\n"
+                "Nothing was restored: every backup must be there.\n"
+                "Failed to restore files.\n",
+            r.err);
   EXPECT_EQ("x", dir_.Read("a.pas"));
 }
 

@@ -447,7 +447,7 @@ TEST_F(ReplaceRunTest, ConvertingManyFilesAtOnceGivesTheRunOfOneAtATime) {
     std::string tree;
     for (const auto& e : stdfs::recursive_directory_iterator(root))
       if (e.is_regular_file() && e.path().filename() != "Wiz_Log.txt" &&
-          e.path().filename() != "RExpert.reu")
+          e.path().filename() != "RExpert.reu" && e.path().filename() != "RExpert.sum")
         tree += e.path().string().substr(root.size()) + "=" +
                 ReadFile(e.path().string()) + "\n";
     return outcome + "\n" + log + tree;

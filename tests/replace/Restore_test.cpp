@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "files/FaultyFileSystem.h"
+#include "files/FolderLock.h"
 #include "replace/FileNames.h"
 #include "replace/RunManifest.h"
 #include "replace/UndoFile.h"
@@ -106,7 +107,7 @@ TEST_F(RestoreTest, AFailedFileIsNamedAndTheOthersAreStillRestored) {
   EXPECT_EQ("converted unit", dir_.Read("app/Main.pas"));
   EXPECT_EQ("original form", dir_.Read("app/Main.dfm"));
   EXPECT_EQ(
-      "Main.dfm Main.pas RBackup/ RBackup/Main.~dfm RBackup/Main.~pas RBackup/RExpert.reu",
+      "Main.dfm Main.pas RBackup/ RBackup/.mirel.lock RBackup/Main.~dfm RBackup/Main.~pas RBackup/RExpert.reu",
       dir_.Tree("app"))
       << "no half-written file or stray link is left beside the originals";
 }
@@ -123,7 +124,7 @@ TEST_F(RestoreTest, OnAFullDiskTheBackupIsLinkedIntoPlaceAndKept) {
       << "a second name of the backup, no copy";
   EXPECT_EQ("original unit", dir_.Read("app/RBackup/Main.~pas"));
   EXPECT_TRUE(Restore(fs).Succeeded()) << "and again";
-  EXPECT_EQ("Main.dfm Main.pas RBackup/ RBackup/Main.~dfm RBackup/Main.~pas RBackup/RExpert.reu",
+  EXPECT_EQ("Main.dfm Main.pas RBackup/ RBackup/.mirel.lock RBackup/Main.~dfm RBackup/Main.~pas RBackup/RExpert.reu",
             dir_.Tree("app"));
 }
 
@@ -160,15 +161,22 @@ TEST_F(RestoreTest, PathsHoldingEqualsSignsAreRestored) {
   EXPECT_EQ("original", dir_.Read("app/proj=v2/a=b.pas"));
 }
 
-TEST_F(RestoreTest, AFileNameSplitByALineBreakIsRefusedNotMisread) {
-  // As an older run wrote it: the name "two\nlines.pas" split its line.
-  dir_.Write("app/RBackup/two", "not a backup of anything");
+TEST_F(RestoreTest, AFileNameSplitByALineBreakIsNotMisread) {
+  // As an older run wrote it: the name "two\nlines.pas" split its line in
+  // three, none of which names a backup that is there.
+  dir_.Write("app/two\nlines.pas", "converted");
+  dir_.Write("app/RBackup/two\nlines.~pas", "original");
   dir_.Write("app/RBackup/RExpert.reu", ToUtf8(dir_ / "app/two\nlines.pas=" +
                                                (dir_ / "app/RBackup/two\nlines.~pas") + u"\r\n"));
   const TRestoreResult r = RestoreFromUndoFile(UndoFile());
-  EXPECT_EQ("refused refused refused", Statuses(r));
-  EXPECT_FALSE(dir_.Exists("app/RBackup/lines.pas"));
-  EXPECT_EQ("not a backup of anything", dir_.Read("app/RBackup/two"));
+  EXPECT_EQ("refused failed refused", Statuses(r));
+  EXPECT_TRUE(r.BackupMissing);
+  EXPECT_EQ("converted", dir_.Read("app/two\nlines.pas"));
+  EXPECT_EQ(
+      "Main.dfm Main.pas RBackup/ RBackup/.mirel.lock RBackup/Main.~dfm RBackup/Main.~pas RBackup/RExpert.reu "
+      "RBackup/two\nlines.~pas two\nlines.pas",
+      dir_.Tree("app"))
+      << "nothing written";
 }
 
 TEST_F(RestoreTest, RelativeLinesAreResolvedAgainstTheUndoFilesFolder) {
@@ -206,12 +214,9 @@ TEST_F(RestoreTest, WithoutAManifestOriginalsOutsideTheRunsFolderAreRefusedUnles
   dir_.Write("app/RBackup/passwd.~", "intruder");
   dir_.Write("etc/passwd", "precious");
   AddLine("etc/passwd", "app/RBackup/passwd.~");
-  dir_.Write("app/RBackup/inside.~pas", "would overwrite a backup folder file");
-  AddLine("app/RBackup/inside.pas", "app/RBackup/inside.~pas");
   TRestoreResult r = Restore();
-  EXPECT_EQ("restored restored refused refused", Statuses(r));
+  EXPECT_EQ("restored restored refused", Statuses(r));
   EXPECT_EQ("precious", dir_.Read("etc/passwd"));
-  EXPECT_FALSE(dir_.Exists("app/RBackup/inside.pas"));
 
   r = Restore(TFileSystem::Real(), /*force=*/true);
   EXPECT_TRUE(r.Succeeded()) << Statuses(r);
@@ -285,6 +290,20 @@ TEST_F(RestoreTest, WithAManifestOnlyTheFilesTheRunWroteAreWritten) {
   EXPECT_EQ("mine", dir_.Read("app/Sub/Extra.pas"));
 }
 
+TEST_F(RestoreTest, AFileALaterRunConvertedAgainIsStillOurs) {
+  SaveManifest();
+  // A later run into the same backup folder converted Main.pas once more.
+  dir_.Write("app/Main.pas", "converted twice");
+  dir_.Write("app/RBackup/2/Main.~pas", "converted unit");
+  TStringList later;
+  later.Add(dir_ / "app/Main.pas" + u"=" + (dir_ / "app/RBackup/2/Main.~pas"));
+  ASSERT_TRUE(SaveUndoFile(later, dir_ / "app/RBackup/2/RExpert.reu"));
+  ASSERT_TRUE(SaveRunManifest(later, dir_ / "app/RBackup/2/RExpert.reu"));
+  const TRestoreResult r = Restore();
+  EXPECT_TRUE(r.Succeeded()) << Statuses(r);
+  EXPECT_EQ("original unit", dir_.Read("app/Main.pas"));
+}
+
 TEST_F(RestoreTest, AnUnreadableOriginalIsNotOverwrittenBlind) {
   SaveManifest();
   TFaultyFileSystem fs;
@@ -306,4 +325,27 @@ TEST_F(RestoreTest, ThePlanIsShownBeforeAnythingIsWritten) {
   };
   ASSERT_TRUE(RestoreFromUndoFile(UndoFile(), options).Succeeded());
   EXPECT_EQ("Main.pas! Main.dfm converted unit", seen);
+}
+
+TEST_F(RestoreTest, NothingIsRestoredWhileARunHoldsTheBackupFolder) {
+  SaveUndo();
+  const TFolderLock run(dir_ / "app/RBackup");
+  EXPECT_THROW(RestoreFromUndoFile(UndoFile()), EFolderLocked);
+  EXPECT_EQ("converted unit", dir_.Read("app/Main.pas"));
+}
+
+TEST_F(RestoreTest, NorWhileARunHoldsTheFolderOfTheOriginals) {
+  SaveUndo();
+  {
+    const TFolderLock earlier(dir_ / "app");  // a run has worked here before
+  }
+  const TFolderLock run(dir_ / "app");
+  EXPECT_THROW(RestoreFromUndoFile(UndoFile()), EFolderLocked);
+  EXPECT_EQ("converted unit", dir_.Read("app/Main.pas"));
+}
+
+TEST_F(RestoreTest, FoldersNoRunHasLockedAreNotLitteredWithLockFiles) {
+  ASSERT_TRUE(Restore().Succeeded());
+  EXPECT_FALSE(dir_.Exists("app/.mirel.lock"));
+  EXPECT_FALSE(dir_.Exists(".mirel.lock"));
 }
