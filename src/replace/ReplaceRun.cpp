@@ -18,6 +18,7 @@
 #include "ide/IDEUtils.h"
 #include "replace/FileNames.h"
 #include "replace/Replacer.h"
+#include "replace/RunManifest.h"
 #include "replace/UndoFile.h"
 #include "replace/WorkerPool.h"
 #include "rtl/Hooks.h"
@@ -499,6 +500,9 @@ bool TComponentReplacer::Run() {
             // Written before the originals were replaced, so that a run cut
             // short can be undone, and again now that it is complete.
             if (!SaveUndoFile(undo_list_, undoFile, *fs_)) result = false;
+            // What each original holds now, so a restore can tell later edits.
+            if (!SaveRunManifest(undo_list_, undoFile, *fs_))
+              LogLine(Format(u"Failed to write checksum file: %s", RunManifestFileName(undoFile)));
             LogLine(Format(u"Backup file: %s", undoFile));
           }
         }
