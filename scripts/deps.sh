@@ -18,6 +18,7 @@ fp-compiler
 time
 qt6-base-dev
 libdtl-dev
+nettle-dev
 libgl-dev
 fonts-dejavu-core
 xvfb

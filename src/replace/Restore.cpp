@@ -126,6 +126,21 @@ TRestoreResult PlanRestore(const TStringList& lines, StringView undoFileName,
   TRestoreResult plan;
   TRunManifest manifest;
   plan.HasManifest = LoadRunManifest(undoFile, manifest, fs);
+  if (plan.HasManifest) {
+    // A manifest that names none of the undo file's files is another run's
+    // (an earlier empty run whose folder this one took over, and which was
+    // cut short before writing its own): it says nothing about these files.
+    bool ours = false;
+    for (int i = 0; i < lines.Count() && !ours; ++i) {
+      TUndoPair pair;
+      SplitUndoLine(lines[i], undoFolder, pair, fs);
+      ours = manifest.count(pair.Original) > 0;
+    }
+    if (!ours) {
+      plan.HasManifest = false;
+      manifest.clear();
+    }
+  }
 
   std::unordered_set<String> seen;
   // Per item: the original as its line names it, and its checksum in the

@@ -349,3 +349,12 @@ TEST_F(RestoreTest, FoldersNoRunHasLockedAreNotLitteredWithLockFiles) {
   EXPECT_FALSE(dir_.Exists("app/.mirel.lock"));
   EXPECT_FALSE(dir_.Exists(".mirel.lock"));
 }
+
+TEST_F(RestoreTest, AManifestThatNamesNoneOfTheFilesIsAnotherRunsAndIsPassedOver) {
+  // An empty run's manifest, left beside an undo file a later run cut short
+  // wrote into the same folder.
+  dir_.Write("app/RBackup/RExpert.sum", "");
+  const TRestoreResult r = Restore();
+  EXPECT_FALSE(r.HasManifest);
+  EXPECT_TRUE(r.Succeeded()) << Statuses(r);
+}
