@@ -175,8 +175,8 @@ TRestoreResult PlanRestore(const TStringList& lines, StringView undoFileName,
       item.Reason = u"its backup lies outside the undo file's folder " + undoFolder;
     } else if (plan.HasManifest && listed == manifest.end() && !options.Force) {
       item.Status = TRestoreStatus::rsRefused;
-      item.Reason = String(u"the run did not write it (it is not listed in ") + kRunManifestName +
-                    u")";
+      item.Reason =
+          String(u"the run did not write it (it is not listed in ") + kRunManifestName + u")";
     } else if (!plan.HasManifest && !options.Force && !IsInsideFolder(item.Original, workFolder)) {
       item.Status = TRestoreStatus::rsRefused;
       item.Reason = u"it lies outside the folder " + workFolder + u", where the run worked";
@@ -201,7 +201,8 @@ TRestoreResult PlanRestore(const TStringList& lines, StringView undoFileName,
     }
   }
   if (plan.BackupMissing) return plan;
-  const TRunChecksums known = plan.HasManifest ? LoadRunChecksums(backupFolder, fs) : TRunChecksums();
+  const TRunChecksums known =
+      plan.HasManifest ? LoadRunChecksums(backupFolder, fs) : TRunChecksums();
 
   for (size_t k = 0; k < plan.Items.size(); ++k) {
     TRestoreItem& item = plan.Items[k];
@@ -211,8 +212,8 @@ TRestoreResult PlanRestore(const TStringList& lines, StringView undoFileName,
     std::string bytes;
     if (const TFsResult r = fs.ReadFile(item.Original, bytes); !r) {
       item.Status = TRestoreStatus::rsFailed;
-      item.Reason = u"it cannot be read to see whether it changed since the run (" +
-                    r.Message() + u")";
+      item.Reason =
+          u"it cannot be read to see whether it changed since the run (" + r.Message() + u")";
     } else if (!LeftByARun(Sha256Hex(bytes), named[k], *checksums[k], known) &&
                !SameBytes(bytes, item.Backup, fs)) {
       // Neither what a run wrote nor the backup (a restore done before).

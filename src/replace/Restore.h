@@ -116,8 +116,9 @@ void CarryOutRestore(TRestoreResult& plan, TFileSystem& fs = TFileSystem::Real()
 /// restore does. Throws EFolderLocked, naming the folder, when a run holds
 /// one; a folder where no lock file can be made is passed over. The locks
 /// hold until the returned objects go.
-std::vector<std::unique_ptr<TFolderLock>> LockRestoreFolders(
-    const TStringList& lines, StringView undoFile, TFileSystem& fs = TFileSystem::Real());
+std::vector<std::unique_ptr<TFolderLock>> LockRestoreFolders(const TStringList& lines,
+                                                             StringView undoFile,
+                                                             TFileSystem& fs = TFileSystem::Real());
 
 /// LockRestoreFolders, PlanRestore, options.OnPlan, CarryOutRestore; the
 /// locks are held throughout. Throws EFolderLocked as LockRestoreFolders.

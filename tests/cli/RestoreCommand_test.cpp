@@ -70,8 +70,7 @@ class RestoreCommand : public ::testing::Test {
       if (!e.is_regular_file()) continue;
       const std::string rel = stdfs::relative(e.path(), kExamples + "/" + example).string();
       std::ifstream in(e.path(), std::ios::binary);
-      const std::string bytes{std::istreambuf_iterator<char>(in),
-                              std::istreambuf_iterator<char>()};
+      const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
       if (dir_.Read(copy + "/" + rel) != bytes) return false;
     }
     return true;
@@ -109,13 +108,12 @@ TEST_F(RestoreCommand, LinesOutsideTheRunsFoldersAreRefusedUnlessForced) {
   LeaveRun();
   dir_.Write("precious.txt", "mine");
   dir_.Write("app/RBackup/precious.~txt", "intruder");
-  dir_.Write("app/RBackup/RExpert.reu",
-             undo_ + Line("precious.txt", "app/RBackup/precious.~txt"));
+  dir_.Write("app/RBackup/RExpert.reu", undo_ + Line("precious.txt", "app/RBackup/precious.~txt"));
   TRun r = Run("restore app/RBackup/RExpert.reu");
   EXPECT_EQ(1, r.code);
   EXPECT_EQ("2 of 3 file(s) restored.\n", r.out);
-  EXPECT_EQ("Refused to restore file: " + dir_.Utf8("precious.txt") + " (it lies outside the folder " +
-                dir_.Utf8("app") +
+  EXPECT_EQ("Refused to restore file: " + dir_.Utf8("precious.txt") +
+                " (it lies outside the folder " + dir_.Utf8("app") +
                 ", where the run worked)\n"
                 "Use --force to restore those too.\n"
                 "Failed to restore files.\n",

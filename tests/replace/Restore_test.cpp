@@ -107,7 +107,8 @@ TEST_F(RestoreTest, AFailedFileIsNamedAndTheOthersAreStillRestored) {
   EXPECT_EQ("converted unit", dir_.Read("app/Main.pas"));
   EXPECT_EQ("original form", dir_.Read("app/Main.dfm"));
   EXPECT_EQ(
-      "Main.dfm Main.pas RBackup/ RBackup/.mirel.lock RBackup/Main.~dfm RBackup/Main.~pas RBackup/RExpert.reu",
+      "Main.dfm Main.pas RBackup/ RBackup/.mirel.lock RBackup/Main.~dfm RBackup/Main.~pas "
+      "RBackup/RExpert.reu",
       dir_.Tree("app"))
       << "no half-written file or stray link is left beside the originals";
 }
@@ -124,8 +125,10 @@ TEST_F(RestoreTest, OnAFullDiskTheBackupIsLinkedIntoPlaceAndKept) {
       << "a second name of the backup, no copy";
   EXPECT_EQ("original unit", dir_.Read("app/RBackup/Main.~pas"));
   EXPECT_TRUE(Restore(fs).Succeeded()) << "and again";
-  EXPECT_EQ("Main.dfm Main.pas RBackup/ RBackup/.mirel.lock RBackup/Main.~dfm RBackup/Main.~pas RBackup/RExpert.reu",
-            dir_.Tree("app"));
+  EXPECT_EQ(
+      "Main.dfm Main.pas RBackup/ RBackup/.mirel.lock RBackup/Main.~dfm RBackup/Main.~pas "
+      "RBackup/RExpert.reu",
+      dir_.Tree("app"));
 }
 
 TEST_F(RestoreTest, ARestoredFileIsACopySoAnEditInPlaceLeavesTheBackupAlone) {
@@ -166,14 +169,16 @@ TEST_F(RestoreTest, AFileNameSplitByALineBreakIsNotMisread) {
   // three, none of which names a backup that is there.
   dir_.Write("app/two\nlines.pas", "converted");
   dir_.Write("app/RBackup/two\nlines.~pas", "original");
-  dir_.Write("app/RBackup/RExpert.reu", ToUtf8(dir_ / "app/two\nlines.pas=" +
-                                               (dir_ / "app/RBackup/two\nlines.~pas") + u"\r\n"));
+  dir_.Write(
+      "app/RBackup/RExpert.reu",
+      ToUtf8(dir_ / "app/two\nlines.pas=" + (dir_ / "app/RBackup/two\nlines.~pas") + u"\r\n"));
   const TRestoreResult r = RestoreFromUndoFile(UndoFile());
   EXPECT_EQ("refused failed refused", Statuses(r));
   EXPECT_TRUE(r.BackupMissing);
   EXPECT_EQ("converted", dir_.Read("app/two\nlines.pas"));
   EXPECT_EQ(
-      "Main.dfm Main.pas RBackup/ RBackup/.mirel.lock RBackup/Main.~dfm RBackup/Main.~pas RBackup/RExpert.reu "
+      "Main.dfm Main.pas RBackup/ RBackup/.mirel.lock RBackup/Main.~dfm RBackup/Main.~pas "
+      "RBackup/RExpert.reu "
       "RBackup/two\nlines.~pas two\nlines.pas",
       dir_.Tree("app"))
       << "nothing written";

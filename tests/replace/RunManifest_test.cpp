@@ -41,13 +41,12 @@ TEST(RunManifest, Sha256OfKnownTexts) {
 TEST_F(RunManifestTest, OneSha256sumLinePerFileOfTheUndoList) {
   ASSERT_TRUE(SaveRunManifest(undo_, UndoFile()));
   EXPECT_EQ(u"/RExpert.sum", RunManifestFileName(u"/RExpert.reu"));
-  EXPECT_EQ(
-      "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad  " +
-          dir_.Utf8("app/Main.pas") +
-          "\n"
-          "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855  " +
-          dir_.Utf8("app/a=b.pas") + "\n",
-      dir_.Read("app/RBackup/RExpert.sum"));
+  EXPECT_EQ("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad  " +
+                dir_.Utf8("app/Main.pas") +
+                "\n"
+                "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855  " +
+                dir_.Utf8("app/a=b.pas") + "\n",
+            dir_.Read("app/RBackup/RExpert.sum"));
 
   TRunManifest manifest;
   ASSERT_TRUE(LoadRunManifest(UndoFile(), manifest));
@@ -58,8 +57,8 @@ TEST_F(RunManifestTest, OneSha256sumLinePerFileOfTheUndoList) {
 
 TEST_F(RunManifestTest, Sha256sumChecksItToo) {
   ASSERT_TRUE(SaveRunManifest(undo_, UndoFile()));
-  const std::string check = "sha256sum --quiet -c '" + dir_.Utf8("app/RBackup/RExpert.sum") +
-                            "' >/dev/null 2>&1";
+  const std::string check =
+      "sha256sum --quiet -c '" + dir_.Utf8("app/RBackup/RExpert.sum") + "' >/dev/null 2>&1";
   EXPECT_EQ(0, std::system(check.c_str()));
   dir_.Write("app/Main.pas", "abc, edited");
   EXPECT_NE(0, std::system(check.c_str()));
@@ -82,8 +81,8 @@ TEST_F(RunManifestTest, ReadingSkipsWhatIsNotAChecksumAndAPathAndToleratesCrLf) 
   EXPECT_FALSE(LoadRunManifest(UndoFile(), manifest)) << "no manifest";
   const std::string good = Sha256Hex("x");
   dir_.Write("app/RBackup/RExpert.sum", good + "  /a.pas\r\n" + "garbage\n" + good.substr(1) +
-                                            "   /short.pas\n" + good + " /one-space.pas\n" +
-                                            "ZZ" + good.substr(2) + "  /not-hex.pas\n");
+                                            "   /short.pas\n" + good + " /one-space.pas\n" + "ZZ" +
+                                            good.substr(2) + "  /not-hex.pas\n");
   ASSERT_TRUE(LoadRunManifest(UndoFile(), manifest));
   ASSERT_EQ(1u, manifest.size());
   EXPECT_EQ(good, manifest[u"/a.pas"]);

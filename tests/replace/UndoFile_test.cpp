@@ -69,9 +69,8 @@ TEST(UndoFile, ANameWithALineBreakIsNotUndoSafeAndIsNeverWritten) {
 
   TTempDir dir;
   dir.Write("a.reu", "old\r\n");
-  const TFsResult r =
-      SaveUndoFile(Pairs({u"/app/ok.pas=/bak/ok.~pas", u"/app/two\nlines.pas=/bak/x.~pas"}),
-                   dir / "a.reu");
+  const TFsResult r = SaveUndoFile(
+      Pairs({u"/app/ok.pas=/bak/ok.~pas", u"/app/two\nlines.pas=/bak/x.~pas"}), dir / "a.reu");
   EXPECT_FALSE(r);
   EXPECT_EQ(EINVAL, r.Error());
   EXPECT_EQ("old\r\n", dir.Read("a.reu")) << "the file is left as it was";
