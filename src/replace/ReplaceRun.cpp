@@ -15,6 +15,7 @@
 
 #include "files/FileUtils.h"
 #include "files/FolderLock.h"
+#include "host/ProjectFile.h"
 #include "ide/IDEUtils.h"
 #include "replace/FileNames.h"
 #include "replace/Replacer.h"
@@ -63,6 +64,17 @@ void TComponentReplacer::InitUnitList() {
     const String name = ExtractFileName(module);
     for (int i = 0; i < units_.Count(); ++i)
       if (SameText(ExtractFileName(units_[i]), name)) units_.SetString(i, module);
+  }
+  // A unit the project names on a Windows drive ('C:\Lib\Shared.pas') is
+  // no file on this system: it is left out, and said so, rather than failing
+  // the whole run.
+  for (int i = 0; i < units_.Count();) {
+    if (IsWindowsDrivePath(units_[i])) {
+      LogLine(Format(u"Skipped: %s is on a Windows drive and names no file here", units_[i]));
+      units_.Delete(i);
+    } else {
+      ++i;
+    }
   }
 }
 
@@ -139,6 +151,11 @@ void TComponentReplacer::Step(StringView step) {
 }
 
 bool TComponentReplacer::AdmitFile(const String& file, String& target) {
+  // Its undo line could not be read back: the run stops here, before
+  // anything has changed, rather than leave a file it cannot restore.
+  if (!IsUndoSafeName(file))
+    throw EFCreateError(u"Cannot migrate \"" + file +
+                        u"\": its name holds a line break, which the undo file cannot record.");
   target = file;
   const String real = fs_->RealPath(file);
   // Nothing there: the read fails and says so.

@@ -1,5 +1,7 @@
 #include "workbench/UndoRuns.h"
 
+#include <QFileInfo>
+
 #include <set>
 
 #include "host/HostFiles.h"
@@ -49,11 +51,14 @@ std::vector<TUndoEntry> ReadUndoEntries(const QString& undoFile) {
   LoadUndoFile(undoFile.toStdU16String(), lines);
   std::vector<TUndoEntry> entries;
   std::set<String> seen;
+  // Split where restore splits: a path may hold "=" itself.
+  const String folder = QFileInfo(undoFile).absolutePath().toStdU16String();
   for (int i = 0; i < lines.Count(); ++i) {
-    const String original = lines.Names(i);
-    if (original.empty() || !seen.insert(original).second) continue;
-    entries.push_back(TUndoEntry{QString::fromStdU16String(original),
-                                 QString::fromStdU16String(lines.ValueFromIndex(i))});
+    TUndoPair pair;
+    SplitUndoLine(lines[i], folder, pair);
+    if (pair.Original.empty() || !seen.insert(pair.Original).second) continue;
+    entries.push_back(TUndoEntry{QString::fromStdU16String(pair.Original),
+                                 QString::fromStdU16String(pair.Backup)});
   }
   return entries;
 }

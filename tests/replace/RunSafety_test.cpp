@@ -483,3 +483,39 @@ TEST_F(RunSafetyTest, AFolderThatCannotBeCreatedIsNamedOnTheNextLine) {
   EXPECT_EQ("Replace failed.", log.back());
   ExpectBdeUntouched("app");
 }
+
+namespace {
+
+TEST_F(RunSafetyTest, AFileWhoseNameHoldsALineBreakStopsTheRunBeforeAnythingChanges) {
+  dir_.Write("f/A.pas", UnitWithQuery("A", ""));
+  dir_.Write("f/Two\nLines.pas", UnitWithQuery("Two", ""));
+  TComponentReplacer& r = FolderRun("f");
+  try {
+    r.Run();
+    ADD_FAILURE() << "the run went on";
+  } catch (const EFCreateError& e) {
+    EXPECT_NE(String::npos, e.Message().find(u"Two\nLines.pas")) << ToUtf8(e.Message());
+  }
+  EXPECT_EQ(UnitWithQuery("A", ""), dir_.Read("f/A.pas"));
+  EXPECT_EQ(UnitWithQuery("Two", ""), dir_.Read("f/Two\nLines.pas"));
+  EXPECT_FALSE(dir_.Exists("f/RBackup/RExpert.reu"));
+}
+
+TEST_F(RunSafetyTest, AUnitOnAWindowsDriveIsSkippedAndTheRestOfTheProjectConverts) {
+  CopyBde("p");
+  std::string dpr = dir_.Read("p/OrderDesk.dpr");
+  const std::string utils = "  Utils in 'Utils.pas';";
+  ASSERT_NE(std::string::npos, dpr.find(utils));
+  dpr.replace(dpr.find(utils), utils.size(),
+              "  Utils in 'Utils.pas',\r\n  Shared in 'C:\\Lib\\Shared.pas';");
+  dir_.Write("p/OrderDesk.dpr", dpr);
+  TComponentReplacer& r = ProjectRun("p/OrderDesk.dpr");
+  r.Options().UnitNames += u"Shared.pas\r\n";
+  EXPECT_TRUE(r.Run());
+  const auto log = LogLines(dir_.Read("p/Wiz_Log.txt"));
+  EXPECT_TRUE(Contains(log, "Skipped: C:/Lib/Shared.pas is on a Windows drive"))
+      << dir_.Read("p/Wiz_Log.txt");
+  EXPECT_NE(std::string::npos, dir_.Read("p/Main.pas").find("KyAccess"));
+}
+
+}  // namespace
