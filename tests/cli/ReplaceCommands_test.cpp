@@ -9,45 +9,22 @@
 #include <fstream>
 #include <iterator>
 
+#include "support/CliTest.h"
 #include "support/FilesTempDir.h"
 
+using mirel::testing::TRun;
 using mirel::testing::TTempDir;
 namespace stdfs = std::filesystem;
 
 namespace {
 
-const std::string kTool = MIREL_BINARY_DIR "/bin/mirel-migrate";
-const std::string kExamples = std::string(MIREL_SOURCE_DIR) + "/examples";
+const std::string& kTool = mirel::testing::kCliTool;
+const std::string& kExamples = mirel::testing::kExamplesDir;
 
-struct TRun {
-  int code = -1;
-  std::string out, err;
-};
-
-class ReplaceCommands : public ::testing::Test {
+class ReplaceCommands : public mirel::testing::CliTest {
  protected:
-  void SetUp() override {
-    if (!stdfs::exists(kTool))
-      GTEST_SKIP() << kTool << " is not built: build the target mirel-migrate first";
-    dir_.MakeFolder("run");
-    dir_.MakeFolder("tmp");
-  }
 
-  TRun Run(const std::string& args) {
-    const std::string cmd = "cd '" + dir_.Utf8("") + "' && TMPDIR='" + dir_.Utf8("tmp") + "' '" +
-                            kTool + "' " + args + " >'" + dir_.Utf8("run/stdout") + "' 2>'" +
-                            dir_.Utf8("run/stderr") + "' </dev/null";
-    const int status = std::system(cmd.c_str());
-    TRun r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = dir_.Read("run/stdout");
-    r.err = dir_.Read("run/stderr");
-    return r;
-  }
 
-  void Copy(const std::string& example, const std::string& to) {
-    stdfs::copy(kExamples + "/" + example, dir_.Utf8(to), stdfs::copy_options::recursive);
-  }
 
   bool SameAsExample(const std::string& example, const std::string& copy) {
     for (const auto& e : stdfs::recursive_directory_iterator(kExamples + "/" + example)) {
@@ -62,7 +39,6 @@ class ReplaceCommands : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
 
-  TTempDir dir_;
 };
 
 }  // namespace

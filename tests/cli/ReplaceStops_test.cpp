@@ -15,17 +15,19 @@
 #include <fstream>
 #include <iterator>
 
+#include "support/CliTest.h"
 #include "support/FilesTempDir.h"
 
 extern char** environ;
 
+using mirel::testing::TRun;
 using mirel::testing::TTempDir;
 namespace stdfs = std::filesystem;
 
 namespace {
 
-const std::string kTool = MIREL_BINARY_DIR "/bin/mirel-migrate";
-const std::string kExamples = std::string(MIREL_SOURCE_DIR) + "/examples";
+const std::string& kTool = mirel::testing::kCliTool;
+const std::string& kExamples = mirel::testing::kExamplesDir;
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -122,13 +124,11 @@ class TChild {
   pid_t pid_ = -1;
 };
 
-class ReplaceStops : public ::testing::Test {
+class ReplaceStops : public mirel::testing::CliTest {
  protected:
   void SetUp() override {
-    if (!stdfs::exists(kTool))
-      GTEST_SKIP() << kTool << " is not built: build the target mirel-migrate first";
-    dir_.MakeFolder("run");
-    dir_.MakeFolder("tmp");
+    CliTest::SetUp();
+    if (IsSkipped()) return;
     stdfs::copy(kExamples + "/bde", dir_.Utf8("app"), stdfs::copy_options::recursive);
   }
 
@@ -152,7 +152,6 @@ class ReplaceStops : public ::testing::Test {
     return log.substr(log.rfind('\n') + 1);
   }
 
-  TTempDir dir_;
 };
 
 }  // namespace

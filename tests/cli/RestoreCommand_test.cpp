@@ -9,29 +9,20 @@
 #include <fstream>
 #include <iterator>
 
+#include "support/CliTest.h"
 #include "support/FilesTempDir.h"
 
+using mirel::testing::TRun;
 using mirel::testing::TTempDir;
 namespace stdfs = std::filesystem;
 
 namespace {
 
-const std::string kTool = MIREL_BINARY_DIR "/bin/mirel-migrate";
-const std::string kExamples = std::string(MIREL_SOURCE_DIR) + "/examples";
+const std::string& kTool = mirel::testing::kCliTool;
+const std::string& kExamples = mirel::testing::kExamplesDir;
 
-struct TRun {
-  int code = -1;
-  std::string out, err;
-};
-
-class RestoreCommand : public ::testing::Test {
+class RestoreCommand : public mirel::testing::CliTest {
  protected:
-  void SetUp() override {
-    if (!stdfs::exists(kTool))
-      GTEST_SKIP() << kTool << " is not built: build the target mirel-migrate first";
-    dir_.MakeFolder("run");
-    dir_.MakeFolder("tmp");
-  }
 
   // Runs the tool in the test folder; with a terminal as its standard output
   // (through script(1)) when asked, which then also carries its stderr; under
@@ -76,7 +67,6 @@ class RestoreCommand : public ::testing::Test {
     return true;
   }
 
-  TTempDir dir_;
   std::string undo_;
 };
 

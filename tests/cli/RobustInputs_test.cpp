@@ -14,42 +14,22 @@
 #include <map>
 
 #include "rtl/Encoding.h"
+#include "support/CliTest.h"
 #include "support/FilesTempDir.h"
 
+using mirel::testing::TRun;
 using mirel::testing::TTempDir;
 namespace stdfs = std::filesystem;
 
 namespace {
 
-const std::string kTool = MIREL_BINARY_DIR "/bin/mirel-migrate";
-const std::string kExamples = std::string(MIREL_SOURCE_DIR) + "/examples";
+const std::string& kTool = mirel::testing::kCliTool;
+const std::string& kExamples = mirel::testing::kExamplesDir;
 const std::string kTargets = ", KyAccess, KyProvAccess, KyProvC, KyProvIntf, VantaAccess, VantaMem";
 
-struct TRun {
-  int code = -1;
-  std::string out, err;
-};
-
-class RobustInputs : public ::testing::Test {
+class RobustInputs : public mirel::testing::CliTest {
  protected:
-  void SetUp() override {
-    if (!stdfs::exists(kTool))
-      GTEST_SKIP() << kTool << " is not built: build the target mirel-migrate first";
-    dir_.MakeFolder("run");
-    dir_.MakeFolder("tmp");
-  }
 
-  TRun Run(const std::string& args) {
-    const std::string cmd = "cd '" + dir_.Utf8("") + "' && TMPDIR='" + dir_.Utf8("tmp") + "' '" +
-                            kTool + "' " + args + " >'" + dir_.Utf8("run/stdout") + "' 2>'" +
-                            dir_.Utf8("run/stderr") + "' </dev/null";
-    const int status = std::system(cmd.c_str());
-    TRun r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = dir_.Read("run/stdout");
-    r.err = dir_.Read("run/stderr");
-    return r;
-  }
 
   // Every regular file below rel except the run's own (log, backups), by
   // path relative to rel.
@@ -67,7 +47,6 @@ class RobustInputs : public ::testing::Test {
     return text.find(what) != std::string::npos;
   }
 
-  TTempDir dir_;
 };
 
 }  // namespace
