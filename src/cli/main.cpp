@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
       "SQL Server components.",
       "mirel-migrate");
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("mirel-migrate ") + MIREL_VERSION,
+                       "Print the version and exit");
   app.footer(
       "Examples, a migration in three steps:\n"
       "  mirel-migrate convert Main.pas Main.dfm /tmp/try   try a few files, originals untouched\n"

@@ -41,6 +41,7 @@ void PrintHelp(const std::string& programDir) {
       "\n"
       "Options:\n"
       "  -h, --help           show this text\n"
+      "  --version            print the version and exit\n"
       "  --screenshot OUT     open PROJECT and a unit, save a picture of the window as\n"
       "                       the PNG file OUT and exit (no display needed; plugins\n"
       "                       are not loaded, so the picture is the same everywhere)\n"
@@ -97,6 +98,10 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       PrintHelp(programDir);
+      return kExitOk;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("mirel-host %s\n", MIREL_VERSION);
       return kExitOk;
     }
   }
