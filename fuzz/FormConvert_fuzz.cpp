@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "FuzzCommon.h"
-#include "replace/KyReplacer.h"
+#include "replace/FileNames.h"
 
 using namespace mirel;
 
@@ -16,13 +16,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  TComponentReplacer& replacer = BdeReplacer();
-  static const auto parser = replacer.NewFormParser();
-  String formText;
-  TFileConversion conversion;
-  replacer.ConvertFile(u"/fuzz/Form1.dfm", bytes, u"/fuzz/out/Form1.dfm", *parser, formText,
-                       conversion);
-  if (conversion.Error) fuzz::Refusable([&] { std::rethrow_exception(conversion.Error); });
+  fuzz::ConvertAsRun(u"/fuzz/Form1.dfm",
+                     std::string_view(reinterpret_cast<const char*>(data), size));
   return 0;
 }

@@ -10,6 +10,10 @@
 #include <cstdlib>
 #include <exception>
 
+#include <string_view>
+
+#include "replace/FileNames.h"
+#include "replace/KyReplacer.h"
 #include "rtl/SysUtils.h"
 
 namespace mirel::fuzz {
@@ -24,6 +28,18 @@ void Refusable(Body body) {
     std::fprintf(stderr, "internal error: %s\n", e.what());
     std::abort();
   }
+}
+
+/// Converts bytes as a run converts the file fileName (its extension picks
+/// unit or form) with the BDE profile, which must be loaded.
+inline void ConvertAsRun(const String& fileName, std::string_view bytes) {
+  TComponentReplacer& replacer = BdeReplacer();
+  static const auto parser = replacer.NewFormParser();
+  String formText;
+  TFileConversion conversion;
+  replacer.ConvertFile(fileName, bytes, u"/fuzz/out/" + ExtractFileName(fileName), *parser,
+                       formText, conversion);
+  if (conversion.Error) Refusable([&] { std::rethrow_exception(conversion.Error); });
 }
 
 }  // namespace mirel::fuzz

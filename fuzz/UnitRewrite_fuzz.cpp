@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "FuzzCommon.h"
-#include "replace/KyReplacer.h"
+#include "replace/FileNames.h"
 
 using namespace mirel;
 
@@ -15,13 +15,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  TComponentReplacer& replacer = BdeReplacer();
-  static const auto parser = replacer.NewFormParser();
-  String formText;
-  TFileConversion conversion;
-  replacer.ConvertFile(u"/fuzz/Unit1.pas", bytes, u"/fuzz/out/Unit1.pas", *parser, formText,
-                       conversion);
-  if (conversion.Error) fuzz::Refusable([&] { std::rethrow_exception(conversion.Error); });
+  fuzz::ConvertAsRun(u"/fuzz/Unit1.pas",
+                     std::string_view(reinterpret_cast<const char*>(data), size));
   return 0;
 }

@@ -13,6 +13,7 @@
 #include "replace/UndoFile.h"
 #include "rtl/Hooks.h"
 #include "support/FilesTempDir.h"
+#include "support/RunLog.h"
 
 using namespace mirel;
 using mirel::testing::TTempDir;
@@ -41,20 +42,7 @@ bool HasLineStarting(const std::vector<std::string>& log, const std::string& pre
                      [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
 }
 
-// The lines of a log without its blank separators and without the creation
-// line, whose time changes.
-std::vector<std::string> LogLines(const std::string& log) {
-  std::vector<std::string> lines;
-  size_t i = 0;
-  while (i < log.size()) {
-    size_t j = log.find("\r\n", i);
-    if (j == std::string::npos) j = log.size();
-    const std::string line = log.substr(i, j - i);
-    if (!line.empty() && line.rfind("Created at:", 0) != 0) lines.push_back(line);
-    i = j + 2;
-  }
-  return lines;
-}
+using mirel::testing::LogLines;
 
 class TRecordingOpener : public TShellOpener {
  public:

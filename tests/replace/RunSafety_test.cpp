@@ -21,6 +21,7 @@
 #include "replace/UndoFile.h"
 #include "rtl/Hooks.h"
 #include "support/FilesTempDir.h"
+#include "support/RunLog.h"
 
 using namespace mirel;
 using mirel::testing::TTempDir;
@@ -43,18 +44,7 @@ std::string UnitWithQuery(const std::string& name, const std::string& directive)
          "\r\nimplementation\r\nend.\r\n";
 }
 
-std::vector<std::string> LogLines(const std::string& log) {
-  std::vector<std::string> lines;
-  size_t i = 0;
-  while (i < log.size()) {
-    size_t j = log.find("\r\n", i);
-    if (j == std::string::npos) j = log.size();
-    const std::string line = log.substr(i, j - i);
-    if (!line.empty() && line.rfind("Created at:", 0) != 0) lines.push_back(line);
-    i = j + 2;
-  }
-  return lines;
-}
+using mirel::testing::LogLines;
 
 bool Contains(const std::vector<std::string>& lines, const std::string& part) {
   return std::any_of(lines.begin(), lines.end(),
