@@ -19,6 +19,9 @@ time
 qt6-base-dev
 libdtl-dev
 nettle-dev
+libgit2-dev
+git
+patch
 libgl-dev
 fonts-dejavu-core
 xvfb

@@ -423,43 +423,97 @@ bool TComponentReplacer::ReplaceOriginalFiles() {
 }
 
 String TComponentReplacer::UndoFileName() const {
-  return CombinePath(run_backup_dir_.empty() ? options_.BackupDir : run_backup_dir_,
-                     kUndoFileName);
+  return CombinePath(run_backup_dir_.empty() ? options_.BackupDir : run_backup_dir_, kUndoFileName);
 }
 
-bool TComponentReplacer::Run() {
+bool TComponentReplacer::BackUpAndReplace(const String& tempFolder, const String& undoFile) {
+  bool result = true;
+  if (options_.MakeBackup && !run_files_.empty()) {
+    result = BackUpOriginals();
+    // Backups reach the disk all at once, before the first original
+    // is replaced.
+    if (result && !fs_->Sync(run_backup_dir_)) {
+      LogLine(Format(u"Failed to back up file: %s", run_backup_dir_));
+      result = false;
+    }
+  }
+  Step(u"backed-up");
+  // Every converted file goes beside its original before the first
+  // rename, so that a full disk or a failed write shows while every
+  // original is still as it was. Their data must be on the disk
+  // before their new names are.
+  if (result) result = StageConvertedFiles();
+  if (result && changed_count_ > 0 && !fs_->Sync(tempFolder)) {
+    LogLine(Format(u"Failed to write converted files to disk: %s", tempFolder));
+    result = false;
+  }
+  if (result) Step(u"staged");
+  if (result && options_.MakeBackup && !SaveUndoFile(undo_list_, undoFile, *fs_)) {
+    LogLine(Format(u"Failed to write undo file: %s", undoFile));
+    result = false;
+  }
+  // The last point at which a stop leaves every original untouched;
+  // past it the renames are completed whatever is asked.
+  CheckStop();
+  if (!result) return false;
+  result = ReplaceOriginalFiles();
+  if (StopRequested && StopRequested())
+    LogLine(
+        u"Stop requested while originals were being replaced: the replacement was "
+        u"completed first.");
+  if (options_.MakeBackup) {
+    // Written before the originals were replaced, so that a run cut
+    // short can be undone, and again now that it is complete.
+    if (!SaveUndoFile(undo_list_, undoFile, *fs_)) result = false;
+    // What each original holds now, so a restore can tell later edits.
+    if (!SaveRunManifest(undo_list_, undoFile, *fs_))
+      LogLine(Format(u"Failed to write checksum file: %s", RunManifestFileName(undoFile)));
+    LogLine(Format(u"Backup file: %s", undoFile));
+  }
+  return result;
+}
+
+bool TComponentReplacer::Run(TRunMode mode) {
+  const bool dry = mode == TRunMode::rmDryRun;
   undo_list_.Clear();
   run_files_.clear();
   admitted_.clear();
   backup_names_.clear();
   changed_count_ = 0;
   // Before anything is written, the log included: a second run over the
-  // same folder must change nothing.
+  // same folder must change nothing. A dry run writes nothing, so it
+  // creates no lock file either: it locks only where a run has left one,
+  // and so still refuses while that run goes on.
   std::unique_ptr<TFolderLock> runLock;
-  if (!RunFolder().empty()) runLock = std::make_unique<TFolderLock>(RunFolder());
+  if (!RunFolder().empty() &&
+      (!dry ||
+       fs_->LinkStat(CombinePath(RunFolder(), TFolderLock::kFileName)).kind == TFileKind::fkFile))
+    runLock = std::make_unique<TFolderLock>(RunFolder());
   real_run_folder_ = RunFolder().empty() ? String() : fs_->RealPath(RunFolder());
   String logFile;
-  if (options_.WriteLog) {
+  if (options_.WriteLog && !dry) {
     logFile = CombinePath(RunFolder(), u"Wiz_Log.txt");
     log_.Open(logFile);
   }
   bool result = false;
-  bool stopped = false;
   try {
     TWaitScope wait;
     try {
       InitUnitList();
-      CreateBackupDir();
-      // Two runs over different folders may share a backup folder.
       std::unique_ptr<TFolderLock> backupLock;
-      if (options_.MakeBackup && fs_->RealPath(options_.BackupDir) != real_run_folder_)
-        backupLock = std::make_unique<TFolderLock>(options_.BackupDir);
-      const String undoFile = UndoFileName();
-      if (options_.MakeBackup) {
-        const TFileKind kind = fs_->LinkStat(undoFile).kind;
-        if (kind != TFileKind::fkNone && kind != TFileKind::fkFile)
-          throw EFCreateError(u"Cannot create file \"" + undoFile +
-                              u"\". Something other than a regular file has its name.");
+      String undoFile;
+      if (!dry) {
+        CreateBackupDir();
+        // Two runs over different folders may share a backup folder.
+        if (options_.MakeBackup && fs_->RealPath(options_.BackupDir) != real_run_folder_)
+          backupLock = std::make_unique<TFolderLock>(options_.BackupDir);
+        undoFile = UndoFileName();
+        if (options_.MakeBackup) {
+          const TFileKind kind = fs_->LinkStat(undoFile).kind;
+          if (kind != TFileKind::fkNone && kind != TFileKind::fkFile)
+            throw EFCreateError(u"Cannot create file \"" + undoFile +
+                                u"\". Something other than a regular file has its name.");
+        }
       }
       LogLine(u"Allocating temporary folder");
       // Never an empty path: the allocation throws instead, before anything
@@ -475,54 +529,13 @@ bool TComponentReplacer::Run() {
           throw;
         }
         durable_outputs_ = true;
-        result = true;
         WaitIndicator().Progress(units_.Count(), units_.Count());
         Step(u"converted");
-        if (options_.MakeBackup && !run_files_.empty()) {
-          result = BackUpOriginals();
-          // Backups reach the disk all at once, before the first original
-          // is replaced.
-          if (result && !fs_->Sync(run_backup_dir_)) {
-            LogLine(Format(u"Failed to back up file: %s", run_backup_dir_));
-            result = false;
-          }
-        }
-        Step(u"backed-up");
-        // Every converted file goes beside its original before the first
-        // rename, so that a full disk or a failed write shows while every
-        // original is still as it was. Their data must be on the disk
-        // before their new names are.
-        if (result) result = StageConvertedFiles();
-        if (result && changed_count_ > 0 && !fs_->Sync(tempFolder)) {
-          LogLine(Format(u"Failed to write converted files to disk: %s", tempFolder));
-          result = false;
-        }
-        if (result) Step(u"staged");
-        if (result && options_.MakeBackup && !SaveUndoFile(undo_list_, undoFile, *fs_)) {
-          LogLine(Format(u"Failed to write undo file: %s", undoFile));
-          result = false;
-        }
-        // The last point at which a stop leaves every original untouched;
-        // past it the renames are completed whatever is asked.
-        CheckStop();
-        if (result) {
-          result = ReplaceOriginalFiles();
-          if (StopRequested && StopRequested()) {
-            stopped = true;
-            LogLine(
-                u"Stop requested while originals were being replaced: the replacement was "
-                u"completed first.");
-          }
-          if (options_.MakeBackup) {
-            // Written before the originals were replaced, so that a run cut
-            // short can be undone, and again now that it is complete.
-            if (!SaveUndoFile(undo_list_, undoFile, *fs_)) result = false;
-            // What each original holds now, so a restore can tell later edits.
-            if (!SaveRunManifest(undo_list_, undoFile, *fs_))
-              LogLine(Format(u"Failed to write checksum file: %s", RunManifestFileName(undoFile)));
-            LogLine(Format(u"Backup file: %s", undoFile));
-          }
-        }
+        if (OnConverted) OnConverted(run_files_);
+        if (dry)
+          result = true;
+        else
+          result = BackUpAndReplace(tempFolder, undoFile);
         RemoveStagedFiles();
         LogLine(u"Removing temporary folder");
       } catch (...) {
@@ -536,7 +549,10 @@ bool TComponentReplacer::Run() {
       throw;
     }
     units_.Clear();
-    LogLine(result ? u"Replace procedure was performed sucessfully." : u"Replace failed.");
+    if (dry)
+      LogLine(u"Dry run: no original was changed.");
+    else
+      LogLine(result ? u"Replace procedure was performed sucessfully." : u"Replace failed.");
   } catch (const Exception& e) {
     // The reason, then the last line says how it ended, as for a run that
     // returns.
@@ -555,9 +571,8 @@ bool TComponentReplacer::Run() {
     log_.Close();
     throw;
   }
-  (void)stopped;
   log_.Close();
-  if (options_.WriteLog && options_.ViewLog) ShellOpener().Open(logFile);
+  if (!logFile.empty() && options_.ViewLog) ShellOpener().Open(logFile);
   return result;
 }
 

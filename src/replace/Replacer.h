@@ -97,6 +97,15 @@ class ERunStopped : public Exception {
   using Exception::Exception;
 };
 
+/// What a run does once every file is converted.
+enum class TRunMode {
+  /// Backs up and replaces the originals (the whole run).
+  rmReplace,
+  /// Stops there: no backup, undo file, log or original is touched, and
+  /// nothing is left behind (see Run).
+  rmDryRun,
+};
+
 /// One changed file of a run, from its conversion to its replacement.
 struct TRunFile {
   /// The path as the project or the folder names it; its undo line's name.
@@ -234,7 +243,14 @@ class TComponentReplacer {
   /// ends with the reason and "Replace failed.". The temporary folder and
   /// every file written beside an original are removed, Units emptied and
   /// the log closed in every case.
-  bool Run();
+  ///
+  /// A dry run (rmDryRun) converts as above and stops after OnConverted:
+  /// it makes no backup folder, backup, undo file or log (OnLogLine still
+  /// gets every line), writes nothing beside an original, and creates no lock
+  /// file: it takes the folder's lock only when a run has left its lock file
+  /// there (so it still refuses while a run holds it). It returns true once
+  /// every file converted and throws as a run does.
+  bool Run(TRunMode mode = TRunMode::rmReplace);
   /// Logs "Initializing unit list" and fills Units: in project mode from
   /// UnitNames, each name replaced by the full path of the project's .pas
   /// module of that file name; in folder mode by AddFolderUnits.
@@ -315,6 +331,12 @@ class TComponentReplacer {
   /// "replacing" (the first original has been replaced, the others not
   /// yet). For front ends and tests that act at a known point.
   std::function<void(StringView step)> OnStep;
+  /// Called on the run's thread, in a run of either mode, once every file is
+  /// converted and before anything else happens, with RunFiles: each
+  /// changed file's Target is still the original and its Converted copy
+  /// exists until the call returns. An exception it throws ends the run as
+  /// any failure before the backups does: nothing changed. Empty: nothing.
+  std::function<void(const std::vector<TRunFile>& files)> OnConverted;
 
   /// The changed files of the current or last run, in the order they were
   /// converted (backups, undo lines and replacements follow it).
@@ -352,6 +374,9 @@ class TComponentReplacer {
   bool StageConvertedFiles();
   // Removes every staged file not yet renamed.
   void RemoveStagedFiles();
+  // The steps of a run after the conversion: backups, staging, the undo
+  // file, the renames; true when every original was replaced.
+  bool BackUpAndReplace(const String& tempFolder, const String& undoFile);
   // ForceFolders, or the log and EFCreateError naming the folder.
   void ForceFolder(const String& folder);
   // ERunStopped when StopRequested says so.
