@@ -16,6 +16,7 @@
 #include "replace/FileNames.h"
 #include "replace/KyReplacer.h"
 #include "replace/Restore.h"
+#include "replace/RunPatch.h"
 #include "replace/UndoFile.h"
 #include "rtl/FormStream.h"
 #include "rtl/Hooks.h"
@@ -39,6 +40,8 @@ struct TReplaceArgs {
   bool verbose = false;
   int codePage = 0;
   int jobs = 0;
+  bool dryRun = false;
+  std::string patch;  // "-": standard output
 };
 
 String Absolute(const std::string& path) {
@@ -118,10 +121,50 @@ String ChooseUnits(const std::vector<std::string>& wanted) {
   return lines;
 }
 
+// A file of the run as the user knows it: relative to the run's folder when
+// it lies inside.
+String Shown(const String& file, const String& base) {
+  const String folder = CombinePath(base, u"");
+  return StartsText(folder, file) && file.size() > folder.size() ? file.substr(folder.size())
+                                                                 : file;
+}
+
+// --patch: the patch of every change is made once every file is converted,
+// while each original is still as it was; it is written only when the run
+// has done what the patch says.
+class TPatchRecorder {
+ public:
+  TPatchRecorder(const std::string& path, const String& base) : path_(path), base_(base) {}
+
+  void Record(TComponentReplacer& replacer, const std::vector<TRunFile>& files) {
+    if (path_ != "-") {
+      // The patch must not take the place of a file the run reads.
+      const String target = TFileSystem::Real().RealPath(Absolute(path_));
+      for (int i = 0; !target.empty() && i < replacer.Units().Count(); ++i)
+        if (TFileSystem::Real().RealPath(replacer.Units()[i]) == target)
+          throw EPatchError(u"Cannot write the patch to \"" + FromUtf8(path_) +
+                            u"\": it is a file of the run.");
+    }
+    text_ = MakeRunPatch(files, base_);
+  }
+  void Write() const { WriteOutput(path_, text_); }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+  String base_;
+  std::string text_;
+};
+
 int Replace(const TReplaceArgs& a) {
   ApplyCodePage(a.codePage);
   if (a.project.empty() == a.folder.empty())
     throw TCliError(u"give either --project FILE or --folder DIR", exitBadInput);
+  if (a.patch == "-" && a.viewLog)
+    throw TCliError(
+        u"--view-log prints the log on standard output, where --patch - writes the "
+        u"patch; use --patch FILE",
+        exitBadInput);
 
   TProfilesScope profiles;
   TReplaceOptions& options = SharedOptions();
@@ -161,11 +204,15 @@ int Replace(const TReplaceArgs& a) {
   options.MakeBackup = !a.noBackup;
   const String typed = a.backupDir.empty() ? String(u"RBackup") : FromUtf8(a.backupDir);
   options.BackupDir = !typed.empty() && typed[0] == u'/' ? typed : CombinePath(base, typed);
-  options.WriteLog = !a.noLog;
+  options.WriteLog = !a.noLog && !a.dryRun;
   options.ViewLog = a.viewLog;
+  // A dry run writes no log; the log lines go nowhere unless --verbose.
+  const bool logWritten = options.WriteLog;
+  // With the patch on standard output, what the run says goes to stderr.
+  std::ostream& say = a.patch == "-" ? std::cerr : std::cout;
 
   TComponentReplacer& replacer = a.profile == "ado" ? AdoReplacer() : BdeReplacer();
-  if (a.verbose) replacer.OnLogLine = [](StringView line) { std::cout << ToUtf8(line) << '\n'; };
+  if (a.verbose) replacer.OnLogLine = [&say](StringView line) { say << ToUtf8(line) << '\n'; };
   TProgressLine progress;
   TPrintLog printer;
   if (isatty(STDERR_FILENO)) SetWaitIndicator(&progress);
@@ -175,31 +222,55 @@ int Replace(const TReplaceArgs& a) {
   TStopSignals signals;
   replacer.StopRequested = [] { return TStopSignals::Received() != 0; };
   replacer.OnStep = [](StringView step) { PauseForTestAt(step); };
+  std::unique_ptr<TPatchRecorder> patch;
+  if (!a.patch.empty()) {
+    patch = std::make_unique<TPatchRecorder>(a.patch, base);
+    replacer.OnConverted = [&replacer, &patch](const std::vector<TRunFile>& files) {
+      patch->Record(replacer, files);
+    };
+  }
   struct Unhook {
     TComponentReplacer& replacer;
     ~Unhook() {
       replacer.OnLogLine = nullptr;
       replacer.StopRequested = nullptr;
       replacer.OnStep = nullptr;
+      replacer.OnConverted = nullptr;
       SetWaitIndicator(nullptr);
       SetShellOpener(nullptr);
     }
   } unhook{replacer};
 
+  const String failed = a.dryRun ? String(u"\r\nDry run failed. No file was changed.")
+                                 : String(u"\r\nReplace failed. No original was changed.");
   bool ok = false;
   try {
-    ok = replacer.Run();
+    ok = replacer.Run(a.dryRun ? TRunMode::rmDryRun : TRunMode::rmReplace);
   } catch (const ERunStopped& e) {
     const int signal = TStopSignals::Received();
     std::cerr << "mirel-migrate: " << ToUtf8(SignalName(signal)) << ": " << ToUtf8(e.Message())
               << '\n';
-    if (options.WriteLog)
+    if (logWritten)
       std::cerr << "See the log: " << ToUtf8(CombinePath(base, u"Wiz_Log.txt")) << '\n';
     return 128 + signal;
   } catch (const EFormFormatError& e) {
-    throw TCliError(e.Message() + u"\r\nReplace failed. No original was changed.", exitFailure);
+    throw TCliError(e.Message() + failed, exitFailure);
   } catch (const Exception& e) {
-    throw TCliError(e.Message() + u"\r\nReplace failed. No original was changed.", exitFailure);
+    throw TCliError(e.Message() + failed, exitFailure);
+  }
+  if (a.dryRun) {
+    if (const int signal = TStopSignals::Received()) {
+      std::cerr << "mirel-migrate: " << ToUtf8(SignalName(signal))
+                << ": stopped; no file was changed.\n";
+      return 128 + signal;
+    }
+    if (patch) patch->Write();
+    const std::vector<TRunFile>& files = replacer.RunFiles();
+    say << "Dry run: no file was changed.\n"
+        << files.size() << " file(s) would change" << (files.empty() ? "." : ":") << '\n';
+    for (const TRunFile& f : files) say << "  " << ToUtf8(Shown(f.Original, base)) << '\n';
+    if (patch && patch->Path() != "-") say << "Patch: " << patch->Path() << '\n';
+    return exitOk;
   }
   if (const int signal = TStopSignals::Received()) {
     // Asked while the originals were being replaced: that was finished first.
@@ -215,21 +286,33 @@ int Replace(const TReplaceArgs& a) {
     }
     if (options.WriteLog)
       std::cerr << "See the log: " << ToUtf8(CombinePath(base, u"Wiz_Log.txt")) << '\n';
+    if (patch) std::cerr << "No patch was written.\n";
     return 128 + signal;
   }
   if (!ok) {
     std::cerr << "Replace failed.\n";
+    if (patch) std::cerr << "No patch was written.\n";
     if (options.WriteLog)
       std::cerr << "See the log: " << ToUtf8(CombinePath(base, u"Wiz_Log.txt")) << '\n';
     return exitFailure;
   }
-  std::cout << "Replace procedure was performed sucessfully.\n"
-            << replacer.ChangedCount() << " file(s) changed.\n";
+  say << "Replace procedure was performed sucessfully.\n"
+      << replacer.ChangedCount() << " file(s) changed.\n";
   if (options.MakeBackup && replacer.ChangedCount() > 0)
-    std::cout << "Backups: " << ToUtf8(ExtractFilePath(replacer.UndoFileName()))
-              << "\nUndo file: " << ToUtf8(replacer.UndoFileName()) << '\n';
+    say << "Backups: " << ToUtf8(ExtractFilePath(replacer.UndoFileName()))
+        << "\nUndo file: " << ToUtf8(replacer.UndoFileName()) << '\n';
   if (options.WriteLog && !options.ViewLog)
-    std::cout << "Log: " << ToUtf8(CombinePath(base, u"Wiz_Log.txt")) << '\n';
+    say << "Log: " << ToUtf8(CombinePath(base, u"Wiz_Log.txt")) << '\n';
+  if (patch) {
+    // The originals are replaced by now: a patch that cannot be written is
+    // a failure of its own, and says that the run itself is done.
+    try {
+      patch->Write();
+    } catch (const TCliError& e) {
+      throw TCliError(e.Message() + u"\r\nThe replace itself was completed.", exitFailure);
+    }
+    if (patch->Path() != "-") say << "Patch: " << patch->Path() << '\n';
+  }
   return exitOk;
 }
 
@@ -279,8 +362,8 @@ int Restore(const TRestoreArgs& a) {
   if (result.BackupMissing) {
     std::cerr << "Nothing was restored: every backup must be there.\n";
   } else {
-    std::cout << result.With(TRestoreStatus::rsRestored).size() << " of "
-              << result.Items.size() << " file(s) restored.\n";
+    std::cout << result.With(TRestoreStatus::rsRestored).size() << " of " << result.Items.size()
+              << " file(s) restored.\n";
     if (!result.With(TRestoreStatus::rsChanged).empty() ||
         !result.With(TRestoreStatus::rsRefused).empty())
       std::cerr << "Use --force to restore those too.\n";
@@ -328,7 +411,20 @@ void AddReplaceCommands(CLI::App& app, TCommandAction& action) {
   replace->add_flag("--no-backup", a->noBackup, "Make no backups and no undo file")
       ->excludes(backup);
   replace->add_flag("--no-log", a->noLog, "Do not write the log Wiz_Log.txt");
-  replace->add_flag("--view-log", a->viewLog, "Print the log when the run is over");
+  CLI::Option* viewLog =
+      replace->add_flag("--view-log", a->viewLog, "Print the log when the run is over");
+  replace
+      ->add_flag("--dry-run", a->dryRun,
+                 "Convert everything in a private temporary folder and stop there: list the "
+                 "files that would change, and change nothing (no original, backup, undo file "
+                 "or log is written)")
+      ->excludes(viewLog);
+  replace
+      ->add_option("--patch", a->patch,
+                   "Write every change as one patch (git's format, binary forms included) "
+                   "that `git apply` applies in the project's or target folder; with --dry-run "
+                   "what the run would change, without it what it changed. -: standard output")
+      ->type_name("FILE");
   replace->add_flag("-v,--verbose", a->verbose, "Print every log line as the run goes");
   replace
       ->add_option("-j,--jobs", a->jobs,
@@ -349,17 +445,30 @@ void AddReplaceCommands(CLI::App& app, TCommandAction& action) {
       "connection declared on another. In folder mode, every .pas and .dpr file is taken.\n"
       "The log Wiz_Log.txt is written in the project's or target folder. A backup folder that "
       "already holds an earlier run's undo file keeps it: the new run's backups go into "
-      "RBackup/2, RBackup/3, ...\n\n"
+      "RBackup/2, RBackup/3, ...\n"
+      "--dry-run does the conversion only and lists the files that would change; nothing in "
+      "the folders is written. --patch FILE writes the changes as one patch with paths "
+      "relative to the project's or target folder (a/Main.pas, b/Main.pas): text files as "
+      "diffs of their own bytes (which `patch -p1` applies too), binary forms and UTF-16 "
+      "files as git binary patches (`git apply` only). A run whose files lie outside that "
+      "folder cannot be one patch and stops before anything changes. Without --dry-run the "
+      "patch is written once the run has replaced every original. Inside a git repository "
+      "whose top is above that folder, git apply skips such paths without a word: apply it "
+      "from the top with --directory=<the folder, from the top>.\n\n"
       "Examples:\n"
       "  mirel-migrate replace --project ~/src/OrderDesk/OrderDesk.dpr\n"
       "  mirel-migrate replace --profile ado --folder ~/src/Inventory --subdirs\n"
       "  mirel-migrate replace --project App.dproj --unit Main --unit DataMod --view-log\n"
+      "  mirel-migrate replace --dry-run --project ~/src/OrderDesk/OrderDesk.dpr --patch "
+      "~/od.patch\n"
+      "  cd ~/src/OrderDesk && git apply ~/od.patch   # the files the run would write\n"
       "  mirel-migrate restore ~/src/OrderDesk/RBackup/RExpert.reu\n"
       "Ctrl-C or SIGTERM before the first original is replaced stops the run and changes no "
       "original; once the originals are being replaced, that is finished first. A second run "
       "over a folder a run is using refuses to start.\n"
-      "Exit status: 0 done, 1 the replace failed (see the log) or another run is using the "
-      "folder, 2 bad usage or bad input, 130 stopped by Ctrl-C, 143 stopped by SIGTERM.");
+      "Exit status: 0 done, 1 the replace or dry run failed (see the log), another run is "
+      "using the folder, or the patch could not be made or written, 2 bad usage or bad "
+      "input, 130 stopped by Ctrl-C, 143 stopped by SIGTERM.");
   replace->callback([a, &action] { action = [a] { return Replace(*a); }; });
 
   auto undo = std::make_shared<TRestoreArgs>();

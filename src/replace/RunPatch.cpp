@@ -84,9 +84,12 @@ std::string MakeRunPatch(const std::vector<TRunFile>& files, StringView baseFold
     if (!inside) outside += u"\r\n  " + f.Original;
     paths.push_back(rel);
   }
-  if (!outside.empty())
-    throw EPatchError(u"Cannot make the patch: these files lie outside \"" + String(baseFolder) +
+  if (!outside.empty()) {
+    String folder(baseFolder);
+    while (folder.size() > 1 && folder.back() == u'/') folder.pop_back();
+    throw EPatchError(u"Cannot make the patch: these files lie outside \"" + folder +
                       u"\", where the patch applies:" + outside);
+  }
   const TLibGit2 git;  // once for all the files
   std::string patch;
   for (size_t i = 0; i < files.size(); ++i) {
