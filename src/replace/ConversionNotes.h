@@ -20,4 +20,18 @@ inline String FormFileNotFoundNote(const String& formFile) {
   return u"Form file not found: " + formFile;
 }
 
+/// A unit declares a class of a mapped name itself: that name is its own
+/// class, not the library's, and is left alone throughout the unit.
+inline String OwnClassKeptNote(StringView className) {
+  return u"Class " + String(className) +
+         u" is declared in this unit; its name was left unchanged";
+}
+
+/// The root object of a form (the form, data module or frame itself) has a
+/// mapped class name: it is the form's own class and is not converted.
+inline String FormRootKeptNote(StringView objectName, StringView className) {
+  return u"Object " + String(objectName) + u": " + String(className) +
+         u" is the form itself; its class was left unchanged";
+}
+
 }  // namespace mirel

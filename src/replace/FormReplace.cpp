@@ -137,6 +137,7 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile, T
   size_t keywordPos = 0;    // 0-based index of the last "object" keyword
   size_t tooDeepUntil = 0;  // objects before this nest too deeply to be parsed
   int tooDeep = 0;
+  int headers = 0;  // object headers met; the first is the form's root
   // Objects that kept their properties but got the target class: the form
   // is written for them too, so that it names the classes its converted unit
   // declares.
@@ -146,12 +147,16 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile, T
   for (int code; (code = lexer.Next(lexem, obj)) != LexEnd;) {
     switch (code) {
       case LexKwObject:
-        obj.KeywordJustRead = true;
-        keywordPos = lexer.PrevPos();
-        ++depth;
-        break;
       case LexKwInherited:
       case LexKwInline:
+        // An inherited or inline object repeats an object of the ancestor
+        // form or frame: it is converted as the ancestor's is, or the
+        // descendant would name a class the ancestor no longer has.
+        obj.KeywordJustRead = true;
+        keywordPos = lexer.PrevPos();
+        ++headers;
+        ++depth;
+        break;
       case LexKwItem:
         ++depth;
         break;
@@ -168,7 +173,12 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile, T
         } else if (obj.ClassNameExpected) {
           obj.ClassName = lexem;
           obj.ClassNameExpected = false;
-          if (const String* target = FindTargetClass(lexem)) {
+          const String* target = FindTargetClass(lexem);
+          if (target && headers == 1) {
+            // The form, data module or frame itself: its class is the one
+            // its unit declares, whatever its name, never a component.
+            conversion.LogLines.push_back(FormRootKeptNote(obj.ObjName, lexem));
+          } else if (target) {
             String written;
             size_t next = 0;
             if (keywordPos < tooDeepUntil) {

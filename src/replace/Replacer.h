@@ -7,7 +7,11 @@
 //    a mapped class (in code and in comments) gets its target class, and the
 //    form file a resource directive names is appended to Units;
 //  - a form file (.dfm, .nfm, text or binary): every object introduced by
-//    "object" whose class is mapped is rewritten by the form parser.
+//    "object", "inherited" or "inline" whose class is mapped is rewritten by
+//    the form parser, except the form's root (the form, data module or frame
+//    itself, whose class its own unit declares).
+// A class a unit declares itself ("TTable = class(TDataModule)") is that
+// unit's own, not the library's: its name is kept throughout that unit.
 // Only a file that changed leaves an output file, and each adds 1 to
 // ChangedCount. Everything outside a converted object or a replaced
 // identifier is written back byte for byte, in the encoding the file was read
@@ -388,8 +392,18 @@ class TComponentReplacer {
   // The conversions behind ProcessUnit, ProcessComment and ProcessForm.
   void ConvertUnit(const TTextFile& unit, const String& sourceFile,
                    TFileConversion& conversion) const;
+  // kept holds, upper-cased, the mapped names the unit declares classes of
+  // itself: they are left as they are.
   String ConvertComment(StringView lexem, const String& sourceFile, int& count,
-                        TFileConversion& conversion) const;
+                        TFileConversion& conversion,
+                        const std::unordered_set<String>& kept) const;
+  // One pass of ConvertUnit: the rewritten unit into conversion (without its
+  // log lines), names of kept left alone; the mapped names that a class
+  // declaration ("Name = class") gives are appended to declared. Returns the
+  // count of changes.
+  int RewriteUnit(const TTextFile& unit, const String& sourceFile,
+                  const std::unordered_set<String>& kept, TFileConversion& conversion,
+                  std::vector<String>& declared) const;
   void ConvertForm(TFormFile form, const String& outputFile, TFormParser& parser,
                    String& formText, TFileConversion& conversion) const;
   // The bytes of a converted form text in the kind form was read in.

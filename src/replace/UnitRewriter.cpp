@@ -63,6 +63,12 @@ String MissingTargetUnits(StringView targetUnits, std::unordered_set<String>& na
   return all ? String(targetUnits) : missing;
 }
 
+// Whether name is one of the class names a unit declares itself (kept holds
+// them upper-cased).
+bool IsKept(const std::unordered_set<String>& kept, StringView name) {
+  return !kept.empty() && kept.count(UpperCase(name)) != 0;
+}
+
 }  // namespace
 
 void TComponentReplacer::ProcessUnit(const TTextFile& unit, const String& sourceFile,
@@ -74,6 +80,36 @@ void TComponentReplacer::ProcessUnit(const TTextFile& unit, const String& source
 
 void TComponentReplacer::ConvertUnit(const TTextFile& unit, const String& sourceFile,
                                      TFileConversion& conversion) const {
+  // A unit may declare a class of a mapped name itself (a data module called
+  // TTable): that class is not the library's, and renaming it would make it
+  // clash with the target class. Such declarations are rare and may come
+  // after the name's first use, so the unit is rewritten once more, keeping
+  // those names, only when one was found.
+  std::vector<String> declared;
+  TFileConversion pass;
+  int count = RewriteUnit(unit, sourceFile, {}, pass, declared);
+  if (!declared.empty()) {
+    std::unordered_set<String> kept;
+    for (const String& name : declared)
+      if (kept.insert(UpperCase(name)).second)
+        conversion.LogLines.push_back(OwnClassKeptNote(name));
+    pass = TFileConversion();
+    declared.clear();
+    count = RewriteUnit(unit, sourceFile, kept, pass, declared);
+  }
+  conversion.FormFiles.insert(conversion.FormFiles.end(), pass.FormFiles.begin(),
+                              pass.FormFiles.end());
+  conversion.Changed = pass.Changed;
+  conversion.Output = std::move(pass.Output);
+  if (!unit.HasPreamble && LooksLikeUnmarkedUtf16(unit.Text))
+    conversion.LogLines.push_back(UnmarkedUtf16Note(*unit.Encoding));
+  conversion.LogLines.push_back(ChangesText(count));
+}
+
+int TComponentReplacer::RewriteUnit(const TTextFile& unit, const String& sourceFile,
+                                    const std::unordered_set<String>& kept,
+                                    TFileConversion& conversion,
+                                    std::vector<String>& declared) const {
   TPasParser lexer(unit.Text);
   // The text with a few lexems replaced: what lies between them is copied
   // in runs, not lexem by lexem.
@@ -87,14 +123,33 @@ void TComponentReplacer::ConvertUnit(const TTextFile& unit, const String& source
   // names the source units of both profiles) is not added again.
   std::unordered_set<String> clauseNames;
   bool clauseScanned = false;
+  // How far "Name = class" has been read, for a mapped Name; "class of" is a
+  // class reference type and declares no class of that name.
+  enum { kNone, kName, kEqual, kClass } declaration = kNone;
+  StringView declaredName;
 
   StringView lexem;
   String replaced;
   for (int code; (code = lexer.GetNext(lexem)) != LexEnd;) {
     bool isReplaced = false;
+    const String* target = nullptr;
+    if (code != LexBlank && code != LexComment) {
+      if (declaration == kClass && !(code == LexIdent && SameText(lexem, u"of")))
+        declared.emplace_back(declaredName);
+      if (declaration == kEqual && code == LexIdent && SameText(lexem, u"class")) {
+        declaration = kClass;
+      } else if (declaration == kName && code == LexEqual) {
+        declaration = kEqual;
+      } else if (code == LexIdent && (target = FindTargetClass(lexem)) != nullptr) {
+        declaration = kName;
+        declaredName = lexem;
+      } else {
+        declaration = kNone;
+      }
+    }
     switch (code) {
       case LexComment:
-        replaced = ConvertComment(lexem, sourceFile, count, conversion);
+        replaced = ConvertComment(lexem, sourceFile, count, conversion, kept);
         isReplaced = true;
         break;
       case LexIdent:
@@ -109,7 +164,7 @@ void TComponentReplacer::ConvertUnit(const TTextFile& unit, const String& source
             isReplaced = true;
             ++count;
           }
-        } else if (const String* target = FindTargetClass(lexem)) {
+        } else if (target && !IsKept(kept, lexem)) {
           replaced = GetTargetName(lexem, *target);
           isReplaced = true;
           ++count;
@@ -135,25 +190,25 @@ void TComponentReplacer::ConvertUnit(const TTextFile& unit, const String& source
       conversion.Changed = true;
     }
   }
+  if (declaration == kClass) declared.emplace_back(declaredName);
 
-  if (!unit.HasPreamble && LooksLikeUnmarkedUtf16(unit.Text))
-    conversion.LogLines.push_back(UnmarkedUtf16Note(*unit.Encoding));
-  conversion.LogLines.push_back(ChangesText(count));
   if (conversion.Changed) {
     out.append(unit.Text, copied, String::npos);
     conversion.Output = unit.Bytes(out);
   }
+  return count;
 }
 
 String TComponentReplacer::ProcessComment(StringView lexem, const String& sourceFile, int& count) {
   TFileConversion conversion;
-  String result = ConvertComment(lexem, sourceFile, count, conversion);
+  String result = ConvertComment(lexem, sourceFile, count, conversion, {});
   for (const String& form : conversion.FormFiles) AddResourceForm(form);
   return result;
 }
 
 String TComponentReplacer::ConvertComment(StringView lexem, const String& sourceFile, int& count,
-                                          TFileConversion& conversion) const {
+                                          TFileConversion& conversion,
+                                          const std::unordered_set<String>& kept) const {
   const String upper = UpperCase(lexem);
   if (StartsWith(upper, u"{$R ") || StartsWith(upper, u"{$RESOURCE ")) {
     String form = ResourceFormName(lexem, sourceFile);
@@ -168,7 +223,7 @@ String TComponentReplacer::ConvertComment(StringView lexem, const String& source
   StringView part;
   for (int code; (code = inner.GetNext(part)) != LexEnd;) {
     const String* target = code == LexIdent ? FindTargetClass(part) : nullptr;
-    if (target) {
+    if (target && !IsKept(kept, part)) {
       result += *target;
       ++count;
     } else {

@@ -407,6 +407,60 @@ TEST_F(FormScanTest, BinaryDataInBracesIsCopiedUnchanged) {
   EXPECT_NE(std::string::npos, out.find(Crlf("  object Query1: TKyQuery\n  end\n")));
 }
 
+TEST_F(FormScanTest, InheritedAndInlineObjectsConvertLikeTheirAncestorsObjects) {
+  // The descendant repeats the ancestor's query with values of its own, in
+  // its child order; a frame's objects are inherited inside an inline one.
+  BdeReplacer().DatabaseMap().SetValue(u"Sales", u"BaseForm.DB1");
+  EXPECT_EQ(Crlf("inherited ChildForm: TChildForm\n"
+                 "  inherited quElement: TKyQuery [1]\n"
+                 "    Connection = BaseForm.DB1\n"
+                 "    SQL.Strings = (\n"
+                 "            'select 2')\n"  // as the writer indents any converted list
+                 "  end\n"
+                 "  inline Frame1: TOrderFrame\n"
+                 "    inherited quFrame: TKyQuery\n"
+                 "      Tag = 3\n"
+                 "    end\n"
+                 "  end\n"
+                 "  inline Frame2: TKyQuery\n"
+                 "  end\n"
+                 "end\n"),
+            Convert("inherited ChildForm: TChildForm\n"
+                    "  inherited quElement: TQuery [1]\n"
+                    "    DatabaseName = 'Sales'\n"
+                    "    SQL.Strings = (\n"
+                    "      'select 2')\n"
+                    "  end\n"
+                    "  inline Frame1: TOrderFrame\n"
+                    "    inherited quFrame: TQuery\n"
+                    "      Tag = 3\n"
+                    "    end\n"
+                    "  end\n"
+                    "  inline Frame2: TQuery\n"
+                    "  end\n"
+                    "end\n"));
+  EXPECT_EQ("3 change(s)", log_.back());
+}
+
+TEST_F(FormScanTest, TheFormsOwnClassIsNeverConvertedWhateverItsName) {
+  // A data module whose class happens to be called Ttable.
+  EXPECT_EQ(Crlf("object table: Ttable\n"
+                 "  object Query1: TKyQuery\n"
+                 "  end\n"
+                 "end\n"),
+            Convert("object table: Ttable\n"
+                    "  object Query1: TQuery\n"
+                    "  end\n"
+                    "end\n"));
+  EXPECT_EQ((Log{"Processing file: " + dir_.Utf8("F.dfm"),
+                 "Object table: Ttable is the form itself; its class was left unchanged",
+                 "1 change(s)"}),
+            log_);
+  log_.clear();
+  std::filesystem::remove(dir_.Utf8("out/F.dfm"));
+  EXPECT_EQ("<missing>", Convert("inherited Q: TQuery\n  SQL.Strings = (\n    'x')\nend\n"));
+}
+
 // --- Database names -----------------------------------------------------------
 
 TEST_F(ReplacerTest, DatabaseNamesAreKeyedByTheRootOfTheFormEvenWhenItIsInherited) {

@@ -1,0 +1,5 @@
+object table: Ttable
+  object Query1: TQuery
+    DatabaseName = 'Sales'
+  end
+end
