@@ -35,6 +35,7 @@ class TSinkFileSystem final : public TFileSystem {
  public:
   TFileStat Stat(const String&) override { return {TFileKind::fkFile, 0, 0644}; }
   TFileStat LinkStat(const String&) override { return {TFileKind::fkFile, 0, 0644}; }
+  String RealPath(const String& path) override { return path; }
   TFsResult ListFolder(const String& folder, std::vector<TFolderEntry>& entries) override {
     return Real().ListFolder(folder, entries);
   }
@@ -46,10 +47,9 @@ class TSinkFileSystem final : public TFileSystem {
     ++files_;
     return TFsResult::Ok();
   }
-  TFsResult CopyFile(const String&, const String&, bool, bool) override {
-    return TFsResult::Ok();
-  }
+  TFsResult CopyFile(const String&, const String&, bool, bool) override { return TFsResult::Ok(); }
   TFsResult LinkFile(const String&, const String&) override { return TFsResult::Ok(); }
+  TFsResult CopyAttributes(const String&, const String&) override { return TFsResult::Ok(); }
   TFsResult MoveFile(const String&, const String&) override { return TFsResult::Ok(); }
   TFsResult Sync(const String&) override { return TFsResult::Ok(); }
   TFsResult CreateFolder(const String&, unsigned) override { return TFsResult::Ok(); }
