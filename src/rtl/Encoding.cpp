@@ -1,40 +1,40 @@
 #include "rtl/Encoding.h"
 
 #include <errno.h>
-#include <iconv.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <cstring>
 #include <map>
 #include <mutex>
 #include <utility>
 #include <vector>
 
+#include "rtl/EncodingDetail.h"
+
 namespace mirel {
+
+namespace encoding_detail {
+
+iconv_t OpenCodePageConverter(int codepage, bool toCodePage) {
+  if (codepage > 0) {
+    for (const char* prefix : {"CP", "WINDOWS-"}) {
+      const std::string name = prefix + std::to_string(codepage);
+      const iconv_t cd =
+          toCodePage ? iconv_open(name.c_str(), "UTF-16LE") : iconv_open("UTF-16LE", name.c_str());
+      if (cd != reinterpret_cast<iconv_t>(-1)) return cd;
+    }
+  }
+  throw Exception(u"Code page " + IntToStr(codepage) +
+                  u" is not supported by the system's converter.");
+}
+
+}  // namespace encoding_detail
 
 namespace {
 
-// A code unit U+DC00+b that is not the second half of a surrogate pair stands
-// for the raw byte b. Decoders produce such units only for bytes they cannot
-// decode, and take apart any input that would read back as one, so the
-// encoders can treat every such unit as a byte without ambiguity.
-constexpr char16_t kRawByteBase = 0xDC00;
-
-constexpr bool IsHigh(char16_t u) {
-  return u >= 0xD800 && u <= 0xDBFF;
-}
-constexpr bool IsLow(char16_t u) {
-  return u >= 0xDC00 && u <= 0xDFFF;
-}
-constexpr bool IsRawByte(char16_t u) {
-  return u >= 0xDC00 && u <= 0xDCFF;
-}
-constexpr char16_t RawByte(unsigned char b) {
-  return static_cast<char16_t>(kRawByteBase + b);
-}
+using namespace encoding_detail;
 
 std::string_view Slice(std::string_view bytes, size_t index, size_t count) {
   if (index >= bytes.size()) return {};
@@ -59,19 +59,16 @@ void PushLow(String& out, char16_t low, EncodeLoneHigh encodeLoneHigh) {
 // ---------------------------------------------------------------------------
 // Single-byte code pages
 
-class TCodePageEncoding final : public TEncoding {
+class TCodePageEncoding final : public TLegacyCodePage {
  public:
   explicit TCodePageEncoding(int codepage);
 
   using TEncoding::GetString;
   String GetString(std::string_view bytes) const override;
   std::string GetBytes(StringView text) const override;
-  std::string_view Preamble() const override { return {}; }
-  String Name() const override { return u"windows-" + IntToStr(codepage_); }
-  int Number() const { return codepage_; }
+  bool TryGetBytes(StringView text, std::string& out) const override;
 
  private:
-  int codepage_;
   // Bytes below 0x80 are the ASCII characters, as in every Windows code
   // page: runs of them are converted without the tables.
   bool asciiIdentity_ = false;
@@ -82,21 +79,10 @@ class TCodePageEncoding final : public TEncoding {
   std::vector<std::pair<char16_t, unsigned char>> encodeHigh_;
 };
 
-struct IconvHandle {
-  iconv_t cd;
-  ~IconvHandle() { iconv_close(cd); }
-};
-
-TCodePageEncoding::TCodePageEncoding(int codepage) : codepage_(codepage) {
+TCodePageEncoding::TCodePageEncoding(int codepage) : TLegacyCodePage(codepage) {
   const String what = u"Code page " + IntToStr(codepage);
-  iconv_t cd = reinterpret_cast<iconv_t>(-1);
-  for (const char* prefix : {"CP", "WINDOWS-"}) {
-    cd = iconv_open("UTF-16LE", (prefix + std::to_string(codepage)).c_str());
-    if (cd != reinterpret_cast<iconv_t>(-1)) break;
-  }
-  if (codepage <= 0 || cd == reinterpret_cast<iconv_t>(-1))
-    throw Exception(what + u" is not supported by the system's converter.");
-  IconvHandle handle{cd};
+  IconvHandle handle{OpenCodePageConverter(codepage)};
+  const iconv_t cd = handle.cd;
 
   encodeLow_.fill(-1);
   std::vector<bool> taken(0x10000, false);
@@ -114,7 +100,9 @@ TCodePageEncoding::TCodePageEncoding(int codepage) : codepage_(codepage) {
     const size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
     const int err = r == static_cast<size_t>(-1) ? errno : 0;
     if (err == EINVAL) {
-      throw Exception(what + u" is not a single-byte code page.");
+      throw Exception(what +
+                      u" is neither a single-byte code page nor one of the double-byte code "
+                      u"pages 932, 936, 949 and 950.");
     }
     if (err == 0) iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
     const size_t produced = sizeof out - outLeft;
@@ -140,36 +128,6 @@ TCodePageEncoding::TCodePageEncoding(int codepage) : codepage_(codepage) {
   for (int b = 0; b < 0x80; ++b)
     if (decode_[b] != b || encodeLow_[b] != b) asciiIdentity_ = false;
 }
-
-namespace {
-
-// Source text is mostly ASCII; these find how far a run of it goes, eight
-// units at a time.
-size_t AsciiRun(std::string_view bytes, size_t i) {
-  const size_t n = bytes.size();
-  while (i + 8 <= n) {
-    uint64_t word;
-    std::memcpy(&word, bytes.data() + i, 8);
-    if (word & 0x8080808080808080ull) break;
-    i += 8;
-  }
-  while (i < n && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
-  return i;
-}
-
-size_t AsciiRun(StringView text, size_t i) {
-  const size_t n = text.size();
-  while (i + 4 <= n) {
-    uint64_t word;
-    std::memcpy(&word, text.data() + i, 8);
-    if (word & 0xFF80FF80FF80FF80ull) break;
-    i += 4;
-  }
-  while (i < n && text[i] < 0x80) ++i;
-  return i;
-}
-
-}  // namespace
 
 String TCodePageEncoding::GetString(std::string_view bytes) const {
   String out(bytes.size(), u'\0');
@@ -214,6 +172,23 @@ std::string TCodePageEncoding::GetBytes(StringView text) const {
   }
   out.resize(static_cast<size_t>(o - out.data()));
   return out;
+}
+
+bool TCodePageEncoding::TryGetBytes(StringView text, std::string& out) const {
+  for (const char16_t u : text) {
+    if (IsRawByte(u)) {
+      out.push_back(static_cast<char>(u - kRawByteBase));
+    } else if (u < 0x100) {
+      if (encodeLow_[u] < 0) return false;
+      out.push_back(static_cast<char>(encodeLow_[u]));
+    } else {
+      const auto it = std::lower_bound(encodeHigh_.begin(), encodeHigh_.end(),
+                                       std::make_pair(u, static_cast<unsigned char>(0)));
+      if (it == encodeHigh_.end() || it->first != u) return false;
+      out.push_back(static_cast<char>(it->second));
+    }
+  }
+  return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -405,7 +380,7 @@ std::string TUTF8Encoding::GetBytes(StringView text) const {
 
 struct CodePageRegistry {
   std::mutex mutex;
-  std::map<int, std::unique_ptr<TCodePageEncoding>> pages;
+  std::map<int, std::unique_ptr<TLegacyCodePage>> pages;
 };
 
 CodePageRegistry& Registry() {
@@ -413,18 +388,20 @@ CodePageRegistry& Registry() {
   return registry;
 }
 
-const TCodePageEncoding& GetCodePage(int codepage) {
+const TLegacyCodePage& GetCodePage(int codepage) {
   CodePageRegistry& r = Registry();
   std::lock_guard<std::mutex> lock(r.mutex);
   auto it = r.pages.find(codepage);
   if (it == r.pages.end()) {
-    it = r.pages.emplace(codepage, std::make_unique<TCodePageEncoding>(codepage)).first;
+    std::unique_ptr<TLegacyCodePage> page = NewDoubleByteCodePage(codepage);
+    if (!page) page = std::make_unique<TCodePageEncoding>(codepage);
+    it = r.pages.emplace(codepage, std::move(page)).first;
   }
   return *it->second;
 }
 
-std::atomic<const TCodePageEncoding*>& DefaultSlot() {
-  static std::atomic<const TCodePageEncoding*> slot{&GetCodePage(1252)};
+std::atomic<const TLegacyCodePage*>& DefaultSlot() {
+  static std::atomic<const TLegacyCodePage*> slot{&GetCodePage(1252)};
   return slot;
 }
 
@@ -432,6 +409,11 @@ std::atomic<const TCodePageEncoding*>& DefaultSlot() {
 
 String TEncoding::GetString(std::string_view bytes, size_t index, size_t count) const {
   return GetString(Slice(bytes, index, count));
+}
+
+bool TEncoding::TryGetBytes(StringView text, std::string& out) const {
+  out += GetBytes(text);
+  return true;
 }
 
 const TEncoding& TEncoding::Default() {

@@ -29,6 +29,12 @@ std::string RandomBytes(std::mt19937& rng, const TEncoding& enc) {
       static const int highs[] = {0xD8, 0xDB, 0xDC, 0xDD, 0xDF, 0x00, 0x04};
       s.push_back(static_cast<char>(any(rng)));
       if (k < 6) s.push_back(static_cast<char>(highs[any(rng) % 7]));
+    } else if (enc.IsLeadByte(0x81) && k < 6) {
+      // Double-byte: lead bytes (0xC9 and 0xFE have no characters in 949),
+      // trail bytes that are ASCII symbols, and bytes that end a pair early.
+      static const int interesting[] = {0x81, 0x83, 0x95, 0xA4, 0xC9, 0xE0, 0xFC, 0xFE,
+                                        '}',  '\\', '|',  '@',  0x7F, 0xA1, 0xFF, 0x80};
+      s.push_back(static_cast<char>(interesting[any(rng) % 16]));
     } else if (&enc == &TEncoding::UTF8() && k < 7) {
       static const int interesting[] = {0xED, 0xA0, 0xBF, 0xB2, 0x80, 0xC0, 0xC2, 0xE0,
                                         0xF0, 0xF4, 0x90, 0xF5, 0xFF, 0x00, 'a',  0xEF};
@@ -46,7 +52,9 @@ TEST(EncodingRoundTrip, RandomBytesWithAndWithoutByteOrderMarkComeBackUnchanged)
   std::mt19937 rng(20240521);
   const TEncoding* encodings[] = {&TEncoding::Default(),      &TEncoding::Unicode(),
                                   &TEncoding::UTF8(),         &TEncoding::CodePage(1251),
-                                  &TEncoding::CodePage(1253), &TEncoding::CodePage(874)};
+                                  &TEncoding::CodePage(1253), &TEncoding::CodePage(874),
+                                  &TEncoding::CodePage(932),  &TEncoding::CodePage(936),
+                                  &TEncoding::CodePage(949),  &TEncoding::CodePage(950)};
   for (const TEncoding* enc : encodings) {
     for (int round = 0; round < 20000; ++round) {
       std::string bytes = RandomBytes(rng, *enc);
@@ -67,7 +75,8 @@ TEST(EncodingRoundTrip, RandomBytesWithAndWithoutByteOrderMarkComeBackUnchanged)
 
 TEST(EncodingRoundTrip, PiecesEncodeLikeTheWholeWhenNoPairIsCut) {
   std::mt19937 rng(7);
-  for (const TEncoding* enc : {&TEncoding::Default(), &TEncoding::Unicode(), &TEncoding::UTF8()}) {
+  for (const TEncoding* enc : {&TEncoding::Default(), &TEncoding::Unicode(), &TEncoding::UTF8(),
+                               &TEncoding::CodePage(932), &TEncoding::CodePage(936)}) {
     for (int round = 0; round < 5000; ++round) {
       const std::string bytes = RandomBytes(rng, *enc);
       const String text = enc->GetString(bytes);
@@ -110,10 +119,10 @@ TEST(EncodingCodePage, Windows1251DecodesCyrillicAndWritesUnrepresentableAsQuest
   EXPECT_EQ("?", TEncoding::CodePage(1252).GetBytes(u"\u0416"));
 }
 
-TEST(EncodingDefault, ConfigurableAndRejectsWhatIsNotASingleByteCodePage) {
+TEST(EncodingDefault, ConfigurableAndRejectsWhatIsNoWindowsAnsiCodePage) {
   ASSERT_EQ(1252, TEncoding::DefaultCodePage());
   const TEncoding& western = TEncoding::Default();
-  EXPECT_THROW(TEncoding::SetDefaultCodePage(932), Exception);    // double-byte
+  EXPECT_THROW(TEncoding::SetDefaultCodePage(1361), Exception);   // double-byte, not Windows'
   EXPECT_THROW(TEncoding::SetDefaultCodePage(65001), Exception);  // UTF-8
   EXPECT_THROW(TEncoding::SetDefaultCodePage(99999), Exception);  // unknown
   try {
@@ -126,6 +135,9 @@ TEST(EncodingDefault, ConfigurableAndRejectsWhatIsNotASingleByteCodePage) {
   TEncoding::SetDefaultCodePage(1251);
   EXPECT_EQ(u"\u0416", TEncoding::Default().GetString("\xC6"));
   EXPECT_EQ(u"\u00C6", western.GetString("\xC6"));  // an old reference stays valid
+  TEncoding::SetDefaultCodePage(936);
+  EXPECT_EQ(936, TEncoding::DefaultCodePage());
+  EXPECT_EQ(u"\u4E2D", TEncoding::Default().GetString("\xD6\xD0"));
   TEncoding::SetDefaultCodePage(1252);
   EXPECT_EQ(&western, &TEncoding::Default());
 }
