@@ -1,10 +1,14 @@
 // mirel-host: the workbench program. Opens the project given on the command
 // line, loads the wizard plugins and runs until the window is closed; with
-// --screenshot it renders the window into a PNG instead and exits.
+// --screenshot it renders the window into a PNG instead and exits, with
+// --list-menu it prints what the plugins loaded and the menu bar and exits.
+// Its --help is also its man page (help2man), so it reads as one.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <cstdio>
 #include <cstdlib>
@@ -25,41 +29,89 @@ std::string ProgramDir(const char* argv0) {
   return QFileInfo(exe).absolutePath().toStdString();
 }
 
-void PrintHelp(const std::string& programDir) {
+void PrintHelp() {
   std::printf(
       "Usage: mirel-host [PROJECT]\n"
-      "       mirel-host --screenshot OUT.png [--unit NAME] PROJECT\n"
+      "  or:  mirel-host --list-menu\n"
+      "  or:  mirel-host --screenshot OUT.png [--unit NAME] PROJECT\n"
       "\n"
-      "A small project workbench for Delphi applications on disk. It opens a project\n"
-      "(its .dpr or .dproj file), lists the project's units and forms, shows them\n"
-      "read only (binary forms as form text), and loads the wizard plugins, which add\n"
-      "their commands to its menus. After a replace run the Changes panel lists every\n"
-      "file the run changed, with the difference from its backup.\n"
+      "A small project workbench for Delphi applications on disk, which hosts the\n"
+      "Mirel migration wizard.\n"
+      "\n"
+      "It opens a project (its .dpr or .dproj file), lists the project's units and\n"
+      "forms, shows them read only (binary forms as form text), and loads the wizard\n"
+      "plugins, which add their commands to its menus: the wizard adds Mirel >\n"
+      "Migration Wizard, which migrates the open project or a folder from BDE or ADO\n"
+      "components to the Mirel components, or restores the originals. After a replace\n"
+      "run the Changes panel lists every file the run changed, with the difference\n"
+      "from its backup.\n"
       "\n"
       "Arguments:\n"
       "  PROJECT              the project to open: a .dpr or .dproj file\n"
       "\n"
       "Options:\n"
-      "  -h, --help           show this text\n"
+      "  -h, --help           show this text and exit\n"
       "  --version            print the version and exit\n"
+      "  --list-menu          load the plugins, print a line for each plugin file (as\n"
+      "                       the Messages panel says it) and one for each command of\n"
+      "                       the menu bar (\"File > Open Project...\"), and exit: with 0\n"
+      "                       when every plugin file loaded, else 1; no display needed\n"
       "  --screenshot OUT     open PROJECT and a unit, save a picture of the window as\n"
       "                       the PNG file OUT and exit (no display needed; plugins\n"
       "                       are not loaded, so the picture is the same everywhere)\n"
       "  --unit NAME          with --screenshot: the unit shown (file or unit name);\n"
       "                       default the project's first unit\n"
       "\n"
-      "Plugins: every *.so file in these folders, in this order (a file name already\n"
-      "loaded from an earlier folder is skipped):\n"
-      "  1. each folder of the environment variable MIREL_PLUGIN_PATH (colon separated)\n"
-      "  2. <folder of mirel-host>/../lib/mirel/plugins, here:\n"
-      "     %s\n"
-      "A plugin is a shared library that exports the function INITWIZARD0001. What\n"
-      "was loaded, and why a file was not, is listed in the Messages panel.\n"
+      "Plugins: every *.so file of the folders of the environment variable\n"
+      "MIREL_PLUGIN_PATH (colon separated), then of the folder\n"
+      "<folder of mirel-host>/../lib/mirel/plugins (/usr/lib/mirel/plugins for\n"
+      "/usr/bin/mirel-host), in this order; a file name already loaded from an\n"
+      "earlier folder is skipped. A plugin is a shared library that exports the\n"
+      "function INITWIZARD0001. What was loaded, and why a file was not, is listed\n"
+      "in the Messages panel (and by --list-menu).\n"
       "\n"
-      "Example:\n"
-      "  mirel-host examples/bde/OrderDesk.dpr\n"
-      "  MIREL_PLUGIN_PATH=$HOME/my-plugins mirel-host ~/src/App/App.dproj\n",
-      mirel::PluginFolders(programDir, "").back().c_str());
+      "Exit status: 0 done, 1 a failure (a project that cannot be opened for\n"
+      "--screenshot, a picture that cannot be written, a plugin that did not load\n"
+      "for --list-menu), 2 bad usage.\n"
+      "\n"
+      "Examples:\n"
+      "  mirel-host examples/bde/OrderDesk.dpr     open a project\n"
+      "  mirel-host --list-menu                    what the plugins added to the menus\n"
+      "  MIREL_PLUGIN_PATH=~/plugins mirel-host    your own plugins before the others\n");
+}
+
+// A menu's or action's text as shown, without the & of its mnemonic ("&&"
+// stands for a literal &).
+QString Shown(QString text) {
+  text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+  text.remove(QLatin1Char('&'));
+  return text.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+}
+
+void PrintMenu(const QList<QAction*>& actions, const QString& path) {
+  for (const QAction* a : actions) {
+    if (a->isSeparator()) continue;
+    const QString item = path.isEmpty() ? Shown(a->text()) : path + " > " + Shown(a->text());
+    if (a->menu() != nullptr)
+      PrintMenu(a->menu()->actions(), item);
+    else
+      std::printf("%s\n", qPrintable(item));
+  }
+}
+
+// --list-menu: what an installed workbench loaded, for a look without a
+// window (and for the package check).
+int ListMenu(mirel::TWorkbenchWindow& window, const std::vector<mirel::TPluginReport>& reports) {
+  bool allLoaded = true;
+  for (const mirel::TPluginReport& r : reports) {
+    if (r.Loaded)
+      std::printf("Loaded plugin %s\n", r.File.c_str());
+    else
+      std::printf("Plugin %s not loaded: %s\n", r.File.c_str(), r.Error.c_str());
+    allLoaded = allLoaded && r.Loaded;
+  }
+  PrintMenu(window.menuBar()->actions(), QString());
+  return allLoaded ? kExitOk : kExitFailure;
 }
 
 // The first .pas module of the project whose file or unit name is unit (any
@@ -97,7 +149,7 @@ int main(int argc, char** argv) {
   const std::string programDir = ProgramDir(argv[0]);
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      PrintHelp(programDir);
+      PrintHelp();
       return kExitOk;
     }
     if (std::strcmp(argv[i], "--version") == 0) {
@@ -105,18 +157,23 @@ int main(int argc, char** argv) {
       return kExitOk;
     }
   }
-  bool screenshot = false;
-  for (int i = 1; i < argc; ++i)
+  bool screenshot = false, listMenu = false;
+  for (int i = 1; i < argc; ++i) {
     screenshot = screenshot || std::strcmp(argv[i], "--screenshot") == 0;
-  // A picture needs no display.
-  if (screenshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    listMenu = listMenu || std::strcmp(argv[i], "--list-menu") == 0;
+  }
+  // A picture or a listing needs no display.
+  if ((screenshot || listMenu) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("mirel-host"));
+  // Ties the window to mirel-host.desktop (its icon, on Wayland too).
+  QGuiApplication::setDesktopFileName(QStringLiteral("mirel-host"));
   QCommandLineParser parser;
   parser.addOptions({{QStringLiteral("screenshot"), QString(), QStringLiteral("OUT")},
-                     {QStringLiteral("unit"), QString(), QStringLiteral("NAME")}});
+                     {QStringLiteral("unit"), QString(), QStringLiteral("NAME")},
+                     {QStringLiteral("list-menu"), QString()}});
   parser.addPositionalArgument(QStringLiteral("PROJECT"), QString());
   if (!parser.parse(QApplication::arguments())) {
     std::fprintf(stderr, "mirel-host: %s (see mirel-host --help)\n",
@@ -125,17 +182,20 @@ int main(int argc, char** argv) {
   }
   const QStringList args = parser.positionalArguments();
   if (args.size() > 1 || (parser.isSet(QStringLiteral("screenshot")) && args.isEmpty()) ||
-      (parser.isSet(QStringLiteral("unit")) && !parser.isSet(QStringLiteral("screenshot")))) {
+      (parser.isSet(QStringLiteral("unit")) && !parser.isSet(QStringLiteral("screenshot"))) ||
+      (listMenu && (screenshot || !args.isEmpty()))) {
     std::fprintf(stderr,
                  "mirel-host: give at most one PROJECT (and one with --screenshot; --unit only "
-                 "with --screenshot); see mirel-host --help\n");
+                 "with --screenshot; --list-menu alone); see mirel-host --help\n");
     return kExitUsage;
   }
 
   mirel::TWorkbenchWindow window;
   const char* pluginPath = std::getenv("MIREL_PLUGIN_PATH");
+  std::vector<mirel::TPluginReport> reports;
   if (!screenshot)
-    window.LoadPlugins(mirel::PluginFolders(programDir, pluginPath ? pluginPath : ""));
+    reports = window.LoadPlugins(mirel::PluginFolders(programDir, pluginPath ? pluginPath : ""));
+  if (listMenu) return ListMenu(window, reports);
   if (!args.isEmpty()) {
     const QString project = QDir::current().absoluteFilePath(args.front());
     if (!window.OpenProject(project) && screenshot) return kExitFailure;
