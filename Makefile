@@ -6,7 +6,10 @@ TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc)
 GENERATOR  ?= Ninja
 
-.PHONY: all deps build test asan-test tsan-test demo bench screenshots fuzz fuzz-smoke clean
+PREFIX     ?= /usr/local
+
+.PHONY: all deps build test asan-test tsan-test demo bench screenshots fuzz fuzz-smoke install \
+	package package-check clean
 
 all: build
 
@@ -21,6 +24,20 @@ build: deps $(BUILD)/build.ninja
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Installs the programs, the plugin, the man pages, the desktop entry and
+# the docs under PREFIX (DESTDIR is honoured, as cmake --install does).
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package $(BUILD)/mirel_<version>_<arch>.deb (CPack).
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+# Builds the package and tries it from a dpkg -x folder: the programs, a
+# migration and its restore, the workbench and its plugin, the man pages.
+package-check: build
+	scripts/package-check.sh $(BUILD)
 
 # The same suite under AddressSanitizer and UndefinedBehaviorSanitizer; any
 # report fails the run (halt_on_error, and -fno-sanitize-recover for UBSan).

@@ -28,6 +28,13 @@ xvfb
 xauth
 clang
 libclang-rt-14-dev
+nlohmann-json3-dev
+help2man
+dpkg-dev
+file
+man-db
+desktop-file-utils
+lintian
 "
 
 missing=""
