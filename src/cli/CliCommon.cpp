@@ -12,7 +12,8 @@ void AddCodePageOption(CLI::App& command, int& codePage) {
   command
       .add_option("--codepage", codePage,
                   "Windows code page of text without a byte-order mark and of the strings "
-                  "and names in binary forms (874, 1250 to 1258); default 1252")
+                  "and names in binary forms (874, 1250 to 1258, or double-byte 932, 936, 949, "
+                  "950); default 1252")
       ->type_name("N");
 }
 

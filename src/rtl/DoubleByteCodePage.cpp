@@ -83,9 +83,9 @@ class TDoubleByteEncoding final : public TLegacyCodePage {
 
  private:
   static constexpr uint16_t kNoBytes = 0xFFFF;
-  // The bytes of unit u: a byte b as b, a pair as lead << 8 | trail, or
-  // kNoBytes. Raw-byte units and ASCII (when it maps to itself) are not
-  // looked up.
+  // The bytes of character u: a byte b as b, a pair as lead << 8 | trail,
+  // or kNoBytes. Raw-byte units are written as their byte before this is
+  // asked.
   uint16_t BytesOf(char16_t u) const { return encode_[u]; }
   static void Put(uint16_t bytes, std::string& out) {
     if (bytes > 0xFF) out.push_back(static_cast<char>(bytes >> 8));

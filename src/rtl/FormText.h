@@ -37,23 +37,30 @@
 
 namespace mirel {
 
-/// The byte <-> character table of a single-byte code page, restricted to the
-/// pairs that convert back exactly. Built once per conversion.
+/// The byte <-> character conversion of names and strings, restricted to what
+/// converts back exactly: a table for a single-byte code page, the encoding
+/// itself for a double-byte one. Built once per conversion; borrows the
+/// encoding, which lives as long as the program (Encoding.h).
 class TFormCodePage {
  public:
   explicit TFormCodePage(const TEncoding& encoding);
 
-  /// The character of byte b, or -1 when b does not convert back exactly.
-  int Char(uint8_t b) const { return chars_[b]; }
-  /// The byte of character c, or -1 when the code page cannot represent c.
-  int Byte(char16_t c) const;
   /// Decodes bytes; returns false (leaving a partial result) when a byte has
   /// no exact character.
   bool Decode(std::string_view bytes, String& out) const;
-  /// Encodes text; returns false when a character has no byte.
+  /// Encodes text; returns false when a character has no bytes.
   bool Encode(StringView text, std::string& out) const;
+  /// Whether a raw lead byte (a double-byte code page only) and the unit
+  /// after it are one sequence in the bytes: another raw byte (a pair that is
+  /// no character), or an ASCII character that is a trail byte. Form text
+  /// must not put a line break between the first kind, nor let a name that
+  /// ends in a lead byte run into a ']' of the second.
+  bool Joined(char16_t before, char16_t after) const;
 
  private:
+  int Byte(char16_t c) const;
+
+  const TEncoding* doubleByte_ = nullptr;
   std::array<int, 256> chars_;
   std::vector<std::pair<char16_t, uint8_t>> reverse_;  // sorted by character
 };

@@ -193,6 +193,9 @@ class TTextWriter {
           if (i) out += u", ";
           out += Name(v.Names[i], false, false, u"set element");
         }
+        // A blank keeps a last element that ends in a lead byte from reading
+        // the ']' as its trail byte.
+        if (!v.Names.empty() && cp_.Joined(out.back(), u']')) out += u' ';
         out += u']';
         break;
       case TValueType::vaList:
@@ -251,7 +254,9 @@ class TTextWriter {
     bool quoted = false;
     size_t onLine = 0;
     for (size_t i = 0; i < s.size(); ++i) {
-      if (onLine == kLineLength) {
+      // A line may run one character long rather than part the bytes of a
+      // double-byte sequence the code page has no character for.
+      if (onLine >= kLineLength && !cp_.Joined(s[i - 1], s[i])) {
         if (quoted) out += u'\'';
         quoted = false;
         out += u" +";

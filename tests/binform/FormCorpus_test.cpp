@@ -68,7 +68,8 @@ TEST(FormCorpus, NormalFormsRoundTripByteForByte) {
 
 TEST(FormCorpus, OtherCodePagesRoundTripToo) {
   TCoverage coverage;
-  for (int cp : {1250, 1251, 1253, 874}) RoundTripCorpus(cp, TEncoding::CodePage(cp), coverage);
+  for (int cp : {1250, 1251, 1253, 874, 932, 936, 949, 950})
+    RoundTripCorpus(cp, TEncoding::CodePage(cp), coverage);
 }
 
 TEST(FormCorpus, ResourceHeaderIsKeptAsRead) {

@@ -163,7 +163,7 @@ TEST_F(ConvertCommand, BadInputIsRefusedBeforeAnythingIsWritten) {
       {"convert Bad.dfm Main.pas out", 2, "Bad.dfm"},
       {"convert Main.pas", 2, "At least 2 required"},
       {"convert --profile paradox Main.pas out", 2, "paradox"},
-      {"convert --codepage 932 Main.pas out", 2, "932"},
+      {"convert --codepage 1361 Main.pas out", 2, "1361"},
   };
   for (const Row& row : rows) {
     const TRun r = Run(row.args);
