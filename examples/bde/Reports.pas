@@ -42,6 +42,11 @@ begin
   FLines := TStringList.Create;
   FQuery := TQuery.Create(nil);
   FQuery.DatabaseName := 'OrderDesk';
+  with FQuery do
+  begin
+    RequestLive := False;   // read-only: the summary never edits
+    UpdateMode := upWhereAll;
+  end;
   FQuery.SQL.Text :=
     'select STATUS, count(*) as N, sum(TOTAL) as AMOUNT ' +
     'from ORDERS where SALE_DATE between :FromDate and :ToDate ' +

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/CliCommon.h"
+#include "cli/RunSetup.h"
 #include "cli/StopSignals.h"
 #include "files/FileUtils.h"
 #include "host/DiskProjectHost.h"
@@ -29,10 +30,7 @@ namespace fs = std::filesystem;
 
 struct TReplaceArgs {
   std::string profile = "bde";
-  std::string project;
-  std::vector<std::string> units;
-  std::string folder;
-  bool subdirs = false;
+  TRunTarget target;
   std::string backupDir;
   bool noBackup = false;
   bool noLog = false;
@@ -42,15 +40,8 @@ struct TReplaceArgs {
   int jobs = 0;
   bool dryRun = false;
   std::string patch;  // "-": standard output
+  TReportOption report;
 };
-
-String Absolute(const std::string& path) {
-  std::error_code ec;
-  const fs::path abs = fs::absolute(fs::path(path), ec);
-  String s = FromUtf8(ec ? path : abs.lexically_normal().string());
-  while (s.size() > 1 && s.back() == u'/') s.pop_back();
-  return s;
-}
 
 String Quoted(StringView pattern, StringView value) {
   String out(pattern);
@@ -58,22 +49,6 @@ String Quoted(StringView pattern, StringView value) {
   if (at != String::npos) out.replace(at, 2, value);
   return out;
 }
-
-// Files done of files known, redrawn on one line of a terminal.
-class TProgressLine : public TWaitIndicator {
- public:
-  void Progress(int done, int known) override {
-    std::cerr << "\rmirel-migrate: " << done << " of " << known << " files" << std::flush;
-    drawn_ = true;
-  }
-  void Stop() override {
-    if (drawn_) std::cerr << '\n';
-    drawn_ = false;
-  }
-
- private:
-  bool drawn_ = false;
-};
 
 // --view-log: the log is shown on standard output.
 class TPrintLog : public TShellOpener {
@@ -85,41 +60,6 @@ class TPrintLog : public TShellOpener {
     return true;
   }
 };
-
-// The project's .pas modules the --unit names choose (all of them when none
-// is named), as the lines of UnitNames.
-String ChooseUnits(const std::vector<std::string>& wanted) {
-  std::vector<String> modules;
-  for (int i = 0; i < TIDEUtils::GetProjectModuleCount(); ++i) {
-    const String m = TIDEUtils::GetProjectModuleFileName(i);
-    if (UpperCase(ExtractFileExt(m)) == u".PAS") modules.push_back(m);
-  }
-  String lines;
-  if (wanted.empty()) {
-    for (const String& m : modules) lines += m + u"\r\n";
-    return lines;
-  }
-  for (const std::string& w : wanted) {
-    const String name = FromUtf8(w);
-    const String* found = nullptr;
-    for (const String& m : modules) {
-      const String file = ExtractFileName(m);
-      if (SameText(file, name) || SameText(ChangeFileExt(file, u""), name)) {
-        found = &m;
-        break;
-      }
-    }
-    if (found == nullptr) {
-      String known;
-      for (const String& m : modules)
-        known += (known.empty() ? u"" : u", ") + ChangeFileExt(ExtractFileName(m), u"");
-      throw TCliError(u"the project has no unit " + name + u" (its units: " + known + u")",
-                      exitBadInput);
-    }
-    lines += *found + u"\r\n";
-  }
-  return lines;
-}
 
 // A file of the run as the user knows it: relative to the run's folder when
 // it lies inside.
@@ -139,7 +79,7 @@ class TPatchRecorder {
   void Record(TComponentReplacer& replacer, const std::vector<TRunFile>& files) {
     if (path_ != "-") {
       // The patch must not take the place of a file the run reads.
-      const String target = TFileSystem::Real().RealPath(Absolute(path_));
+      const String target = TFileSystem::Real().RealPath(AbsolutePath(path_));
       for (int i = 0; !target.empty() && i < replacer.Units().Count(); ++i)
         if (TFileSystem::Real().RealPath(replacer.Units()[i]) == target)
           throw EPatchError(u"Cannot write the patch to \"" + FromUtf8(path_) +
@@ -156,10 +96,8 @@ class TPatchRecorder {
   std::string text_;
 };
 
-int Replace(const TReplaceArgs& a) {
+int Replace(TReplaceArgs& a) {
   ApplyCodePage(a.codePage);
-  if (a.project.empty() == a.folder.empty())
-    throw TCliError(u"give either --project FILE or --folder DIR", exitBadInput);
   if (a.patch == "-" && a.viewLog)
     throw TCliError(
         u"--view-log prints the log on standard output, where --patch - writes the "
@@ -169,34 +107,8 @@ int Replace(const TReplaceArgs& a) {
   TProfilesScope profiles;
   TReplaceOptions& options = SharedOptions();
   TDiskProjectHost host;
-  String base;  // the project's or the target folder
-  if (!a.project.empty()) {
-    const String project = Absolute(a.project);
-    const String ext = UpperCase(ExtractFileExt(project));
-    if (ext != u".DPR" && ext != u".DPROJ")
-      throw TCliError(u"the project must be a .dpr or .dproj file: " + FromUtf8(a.project),
-                      exitBadInput);
-    try {
-      host.Open(project);
-    } catch (const EFOpenError& e) {
-      throw TCliError(e.Message(), exitBadInput);
-    } catch (const Exception& e) {
-      throw TCliError(e.Message(), exitBadInput);
-    }
-    host.Install();
-    options.Dest = 0;
-    options.UnitNames = ChooseUnits(a.units);
-    base = ExtractFilePath(TIDEUtils::GetCurrentProjectFileName());
-  } else {
-    const String dir = Absolute(a.folder);
-    if (!TFileSystem::Real().FolderExists(dir))
-      throw TCliError(Quoted(u"Target directory \"%s\" does not exist.", FromUtf8(a.folder)),
-                      exitBadInput);
-    options.Dest = 1;
-    options.Directory = dir;
-    options.IncludeSubDirs = a.subdirs;
-    base = dir;
-  }
+  // The project's or the target folder.
+  const String base = a.target.SetUp(host, options);
 
   // The backup folder: RBackup by default; a relative one lies under the
   // project's or target folder, as in the wizard.
@@ -229,6 +141,8 @@ int Replace(const TReplaceArgs& a) {
       patch->Record(replacer, files);
     };
   }
+  a.report.Begin(replacer, a.dryRun ? u"replace --dry-run" : u"replace", FromUtf8(a.profile),
+                 base);
   struct Unhook {
     TComponentReplacer& replacer;
     ~Unhook() {
@@ -245,7 +159,13 @@ int Replace(const TReplaceArgs& a) {
                                  : String(u"\r\nReplace failed. No original was changed.");
   bool ok = false;
   try {
-    ok = replacer.Run(a.dryRun ? TRunMode::rmDryRun : TRunMode::rmReplace);
+    try {
+      ok = replacer.Run(a.dryRun ? TRunMode::rmDryRun : TRunMode::rmReplace);
+    } catch (const Exception& e) {
+      // The report says how far the run got and why it stopped.
+      a.report.Finish(false, e.Message());
+      throw;
+    }
   } catch (const ERunStopped& e) {
     const int signal = TStopSignals::Received();
     std::cerr << "mirel-migrate: " << ToUtf8(SignalName(signal)) << ": " << ToUtf8(e.Message())
@@ -258,6 +178,13 @@ int Replace(const TReplaceArgs& a) {
   } catch (const Exception& e) {
     throw TCliError(e.Message() + failed, exitFailure);
   }
+  const int stopSignal = TStopSignals::Received();
+  a.report.Finish(ok && stopSignal == 0,
+                  ok ? (stopSignal ? u"stopped by " + SignalName(stopSignal) : String())
+                     : String(u"Replace failed."));
+  const auto sayReport = [&a, &say] {
+    if (a.report.Wanted()) say << ToUtf8(a.report.SummaryLine()) << '\n';
+  };
   if (a.dryRun) {
     if (const int signal = TStopSignals::Received()) {
       std::cerr << "mirel-migrate: " << ToUtf8(SignalName(signal))
@@ -270,6 +197,7 @@ int Replace(const TReplaceArgs& a) {
         << files.size() << " file(s) would change" << (files.empty() ? "." : ":") << '\n';
     for (const TRunFile& f : files) say << "  " << ToUtf8(Shown(f.Original, base)) << '\n';
     if (patch && patch->Path() != "-") say << "Patch: " << patch->Path() << '\n';
+    sayReport();
     return exitOk;
   }
   if (const int signal = TStopSignals::Received()) {
@@ -291,6 +219,7 @@ int Replace(const TReplaceArgs& a) {
   }
   if (!ok) {
     std::cerr << "Replace failed.\n";
+    if (a.report.Wanted()) std::cerr << "Report: " << ToUtf8(AbsolutePath(a.report.Path())) << '\n';
     if (patch) std::cerr << "No patch was written.\n";
     if (options.WriteLog)
       std::cerr << "See the log: " << ToUtf8(CombinePath(base, u"Wiz_Log.txt")) << '\n';
@@ -313,6 +242,7 @@ int Replace(const TReplaceArgs& a) {
     }
     if (patch->Path() != "-") say << "Patch: " << patch->Path() << '\n';
   }
+  sayReport();
   return exitOk;
 }
 
@@ -334,7 +264,7 @@ void PrintRestorePlan(const TRestoreResult& plan) {
 }
 
 int Restore(const TRestoreArgs& a) {
-  const String undoFile = Absolute(a.undoFile);
+  const String undoFile = AbsolutePath(a.undoFile);
   if (!TFileSystem::Real().FileExists(undoFile))
     throw TCliError(Quoted(u"Undo file \"%s\" does not exist.", FromUtf8(a.undoFile)),
                     exitBadInput);
@@ -384,23 +314,7 @@ void AddReplaceCommands(CLI::App& app, TCommandAction& action) {
                    "components, unit ADODB")
       ->check(CLI::IsMember({"bde", "ado"}))
       ->type_name("bde|ado");
-  CLI::Option* project =
-      replace->add_option("--project", a->project, "The project: its .dpr or .dproj file")
-          ->type_name("FILE");
-  replace
-      ->add_option("--unit", a->units,
-                   "With --project: convert only this unit (its name, or its file name); "
-                   "repeat for more. Default: every unit of the project")
-      ->type_name("NAME")
-      ->needs(project);
-  CLI::Option* folder =
-      replace
-          ->add_option("--folder", a->folder,
-                       "A folder: every .pas and .dpr file in it, and their forms")
-          ->type_name("DIR");
-  replace->add_flag("--subdirs", a->subdirs, "With --folder: also the folders below it")
-      ->needs(folder);
-  project->excludes(folder);
+  a->target.AddOptions(*replace);
   CLI::Option* backup =
       replace
           ->add_option("--backup-dir", a->backupDir,
@@ -425,6 +339,7 @@ void AddReplaceCommands(CLI::App& app, TCommandAction& action) {
                    "that `git apply` applies in the project's or target folder; with --dry-run "
                    "what the run would change, without it what it changed. -: standard output")
       ->type_name("FILE");
+  a->report.AddOption(*replace);
   replace->add_flag("-v,--verbose", a->verbose, "Print every log line as the run goes");
   replace
       ->add_option("-j,--jobs", a->jobs,
@@ -454,7 +369,13 @@ void AddReplaceCommands(CLI::App& app, TCommandAction& action) {
       "folder cannot be one patch and stops before anything changes. Without --dry-run the "
       "patch is written once the run has replaced every original. Inside a git repository "
       "whose top is above that folder, git apply skips such paths without a word: apply it "
-      "from the top with --directory=<the folder, from the top>.\n\n"
+      "from the top with --directory=<the folder, from the top>.\n"
+      "--report FILE writes what the run did as JSON (docs/report.md): per file every "
+      "converted object, each property converted (old and new name and value) or dropped "
+      "(with its value), the objects not converted and why, and the follow-ups: places in "
+      "units that still use what the new classes lack (Query1.DatabaseName, Session, "
+      "DbiXxx calls). A last line counts them. The report is written even when the run "
+      "fails, and says where it stopped.\n\n"
       "Examples:\n"
       "  mirel-migrate replace --project ~/src/OrderDesk/OrderDesk.dpr\n"
       "  mirel-migrate replace --profile ado --folder ~/src/Inventory --subdirs\n"
@@ -462,6 +383,7 @@ void AddReplaceCommands(CLI::App& app, TCommandAction& action) {
       "  mirel-migrate replace --dry-run --project ~/src/OrderDesk/OrderDesk.dpr --patch "
       "~/od.patch\n"
       "  cd ~/src/OrderDesk && git apply ~/od.patch   # the files the run would write\n"
+      "  mirel-migrate replace --project ~/src/OrderDesk/OrderDesk.dpr --report ~/od.json\n"
       "  mirel-migrate restore ~/src/OrderDesk/RBackup/RExpert.reu\n"
       "Ctrl-C or SIGTERM before the first original is replaced stops the run and changes no "
       "original; once the originals are being replaced, that is finished first. A second run "

@@ -7,6 +7,7 @@ namespace mirel::cli {
 void AddFormCommands(CLI::App& app, TCommandAction& action);
 void AddConvertCommands(CLI::App& app, TCommandAction& action);
 void AddReplaceCommands(CLI::App& app, TCommandAction& action);
+void AddAssessCommands(CLI::App& app, TCommandAction& action);
 }  // namespace mirel::cli
 
 namespace {
@@ -15,6 +16,7 @@ using namespace mirel::cli;
 
 // The subcommand families, in the order --help lists them.
 constexpr TRegisterCommands kCommandFamilies[] = {
+    AddAssessCommands,
     AddReplaceCommands,
     AddConvertCommands,
     AddFormCommands,
@@ -31,7 +33,8 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("mirel-migrate ") + MIREL_VERSION,
                        "Print the version and exit");
   app.footer(
-      "Examples, a migration in three steps:\n"
+      "Examples, a migration in four steps:\n"
+      "  mirel-migrate assess --project OrderDesk.dpr       what it would convert, drop, leave\n"
       "  mirel-migrate convert Main.pas Main.dfm /tmp/try   try a few files, originals untouched\n"
       "  mirel-migrate replace --project OrderDesk.dpr      migrate the project in place\n"
       "  mirel-migrate restore RBackup/RExpert.reu          put the originals back\n"

@@ -111,11 +111,14 @@ void TFormParseState::Assign(const TParseState& source) {
   NestDepth = s.NestDepth;
   NestedCount = s.NestedCount;
   NestedStart = s.NestedStart;
+  FateCount = s.FateCount;
   auto* owner = static_cast<TFormParser*>(Owner());
   if (owner->properties_.size() > static_cast<size_t>(PropCount))
     owner->properties_.resize(static_cast<size_t>(PropCount));
   if (owner->nested_objects_.size() > static_cast<size_t>(NestedCount))
     owner->nested_objects_.resize(static_cast<size_t>(NestedCount));
+  if (owner->fates_.size() > static_cast<size_t>(FateCount))
+    owner->fates_.resize(static_cast<size_t>(FateCount));
 }
 
 void TFormParseState::Clear() {
@@ -127,6 +130,7 @@ void TFormParseState::Clear() {
   TokenStart = 0;
   PropCount = 0;
   NestedCount = 0;
+  FateCount = 0;
 }
 
 TFormParser::TFormParser(TParseStateClass stateClass) : TLL1Parser(stateClass) {
@@ -216,6 +220,7 @@ void TFormParser::Reset() {
   FormState().Clear();
   properties_.clear();
   nested_objects_.clear();
+  fates_.clear();
 }
 
 bool TFormParser::ParseNonterminal(const TRuleRef& ref) {
@@ -285,7 +290,13 @@ bool TFormParser::ParseNonterminal(const TRuleRef& ref) {
       break;
     case Tracked::PropValue:
       if (!s.PropName.empty()) {
-        if (outer) ConvertProperty(s.PropName, matched);
+        if (outer) {
+          const size_t before = properties_.size();
+          ConvertProperty(s.PropName, matched);
+          fates_.push_back({s.PropName, matched, static_cast<size_t>(s.PropName.data() - text.data()),
+                            before, properties_.size() - before});
+          ++FormState().FateCount;
+        }
         FormState().PropName = {};
       }
       break;

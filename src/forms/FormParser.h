@@ -73,12 +73,23 @@ class TFormParseState : public TParseState {
   int NestDepth = 0;  ///< nested objects the parse is inside; 0 for the object itself
   int NestedCount = 0;  ///< entries of the owner's NestedObjects that belong to this state
   int NestedStart = 0;  ///< where the current outermost nested object's text begins; 0: none
+  int FateCount = 0;    ///< entries of the owner's PropertyFates that belong to this state
 };
 
 /// One recorded property: the name to write and its value lines.
 struct TRecordedProperty {
   String Name;
   std::vector<String> Values;
+};
+
+/// What the property rules made of one property of the object itself: the
+/// properties recorded for it (none: it was dropped).
+struct TPropertyFate {
+  StringView Name;         ///< as written
+  StringView Value;        ///< the value text as matched
+  size_t Offset = 0;       ///< 0-based index of Name in the parsed text
+  size_t FirstRecorded = 0;  ///< index of its first entry in Properties()
+  size_t RecordedCount = 0;  ///< entries of Properties() recorded for it
 };
 
 /// Sets PropCount of a form parse state; lets property rules kept outside
@@ -140,6 +151,9 @@ class TFormParser : public TLL1Parser {
   const std::vector<TRecordedProperty>& Properties() const { return properties_; }
   /// Views into the text of the last parse.
   const std::vector<StringView>& NestedObjects() const { return nested_objects_; }
+  /// One entry per property handed to ConvertProperty in the last parse, in
+  /// text order; views into the text of the last parse.
+  const std::vector<TPropertyFate>& PropertyFates() const { return fates_; }
 
   TLookupValueEvent OnLookupValue;
 
@@ -185,6 +199,7 @@ class TFormParser : public TLL1Parser {
   String target_class_;
   std::vector<TRecordedProperty> properties_;
   std::vector<StringView> nested_objects_;
+  std::vector<TPropertyFate> fates_;
   std::vector<Tracked> tracked_;  // by rule index, filled once the grammar is prepared
 };
 

@@ -1,6 +1,7 @@
 // The form-file side of TComponentReplacer: converting the mapped objects of a
 // form, writing the result in the form's own kind, and collecting the
 // database names that TDatabase objects declare.
+#include <algorithm>
 #include <climits>
 
 #include "pascal/PasParser.h"
@@ -68,6 +69,93 @@ class TFormScanner : public TPasParser {
 
 bool IsFormDelimiter(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+// The lines of a property value as the form parser records them: split at
+// CR LF, CR or LF, no empty line after a final break.
+std::vector<StringView> ValueLines(StringView value) {
+  std::vector<StringView> lines;
+  size_t i = 0;
+  while (i < value.size()) {
+    size_t j = i;
+    while (j < value.size() && value[j] != u'\r' && value[j] != u'\n') ++j;
+    lines.push_back(value.substr(i, j - i));
+    if (j < value.size() && value[j] == u'\r') ++j;
+    if (j < value.size() && value[j] == u'\n') ++j;
+    i = j;
+  }
+  return lines;
+}
+
+// A value as the report gives it: its lines joined by LF, continuation lines
+// without the indentation they share (which only says where the object
+// stood; the nesting of collection items within them stays).
+template <class Lines>
+String ReportValue(const Lines& lines) {
+  size_t common = String::npos;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    const StringView line = lines[i];
+    const size_t blanks = std::min(line.find_first_not_of(u" \t"), line.size());
+    if (blanks < line.size()) common = std::min(common, blanks);
+  }
+  String text;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    StringView line = lines[i];
+    if (i > 0) {
+      text += u'\n';
+      line.remove_prefix(std::min(common, std::min(line.find_first_not_of(u" \t"), line.size())));
+    }
+    text += line;
+  }
+  return text;
+}
+
+// 1-based line numbers of offsets in a text, for the report.
+class TLineIndex {
+ public:
+  explicit TLineIndex(StringView text) {
+    starts_.push_back(0);
+    for (size_t i = 0; i < text.size(); ++i)
+      if (text[i] == u'\n' || (text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')))
+        starts_.push_back(i + 1);
+  }
+  int LineOf(size_t offset) const {
+    return static_cast<int>(std::upper_bound(starts_.begin(), starts_.end(), offset) -
+                            starts_.begin());
+  }
+
+ private:
+  std::vector<size_t> starts_;
+};
+
+// What the property rules made of the object the parser just converted.
+TConvertedObject ConvertedObjectReport(const TFormParser& parser, StringView oldClass,
+                                       StringView newClass, size_t keywordPos,
+                                       const TLineIndex& lines) {
+  const TFormParseState& s = parser.FormState();
+  TConvertedObject object;
+  object.Name = String(s.ObjName);
+  object.Keyword = String(s.Keyword);
+  object.OldClass = String(oldClass);
+  object.NewClass = String(newClass);
+  object.Line = lines.LineOf(keywordPos);
+  for (const TPropertyFate& fate : parser.PropertyFates()) {
+    const int line = lines.LineOf(fate.Offset);
+    if (fate.RecordedCount == 0) {
+      object.Dropped.push_back({String(fate.Name), ReportValue(ValueLines(fate.Value)), line});
+      continue;
+    }
+    const std::vector<StringView> oldLines = ValueLines(fate.Value);
+    for (size_t i = 0; i < fate.RecordedCount; ++i) {
+      const TRecordedProperty& p = parser.Properties()[fate.FirstRecorded + i];
+      const bool same = p.Name == fate.Name && p.Values.size() == oldLines.size() &&
+                        std::equal(p.Values.begin(), p.Values.end(), oldLines.begin());
+      if (!same)
+        object.Converted.push_back({String(fate.Name), ReportValue(oldLines), p.Name,
+                                    ReportValue(p.Values), line});
+    }
+  }
+  return object;
 }
 
 }  // namespace
@@ -138,6 +226,16 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile, T
   size_t tooDeepUntil = 0;  // objects before this nest too deeply to be parsed
   int tooDeep = 0;
   int headers = 0;  // object headers met; the first is the form's root
+  TFileReport* report = conversion.Report ? &*conversion.Report : nullptr;
+  std::optional<TLineIndex> lines;
+  if (report) {
+    report->Kind = form.Binary ? TReportFileKind::BinaryForm : TReportFileKind::TextForm;
+    report->Encoding = form.Encoding->Name();
+    lines.emplace(formText);
+  }
+  const auto notConverted = [&](StringView className, size_t at, const char16_t* reason) {
+    if (report) report->NotConverted.push_back({obj.ObjName, String(className), lines->LineOf(at), reason});
+  };
   // Objects that kept their properties but got the target class: the form
   // is written for them too, so that it names the classes its converted unit
   // declares.
@@ -156,6 +254,10 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile, T
         keywordPos = lexer.PrevPos();
         ++headers;
         ++depth;
+        if (report) {
+          if (headers == 1 && code == LexKwInherited) report->InheritedRoot = true;
+          if (code == LexKwInline) ++report->InlineFrames;
+        }
         break;
       case LexKwItem:
         ++depth;
@@ -178,6 +280,7 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile, T
             // The form, data module or frame itself: its class is the one
             // its unit declares, whatever its name, never a component.
             conversion.LogLines.push_back(FormRootKeptNote(obj.ObjName, lexem));
+            notConverted(lexem, keywordPos, u"the form itself: its class is its unit's own");
           } else if (target) {
             String written;
             size_t next = 0;
@@ -190,8 +293,13 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile, T
               copied += lexem.size();
               ++tooDeep;
               ++renamed;
+              notConverted(lexem, keywordPos,
+                           u"nested too deeply to be parsed; only its class name was replaced");
             } else if (ConvertObject(parser, formText, *target, keywordPos, depth, written, next)) {
               ++count;
+              if (report)
+                report->Objects.push_back(
+                    ConvertedObjectReport(parser, lexem, *target, keywordPos, *lines));
               copyUpTo(keywordPos);
               out += written;
               copied = next;
@@ -207,6 +315,8 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile, T
               conversion.LogLines.push_back(
                   u"Object " + String(obj.ObjName) + u": " + String(lexem) +
                   u" could not be converted; only its class name was replaced");
+              notConverted(lexem, keywordPos,
+                           u"its properties could not be parsed; only its class name was replaced");
               ++renamed;
               if (parser.DepthExceeded())
                 tooDeepUntil = static_cast<size_t>(parser.DepthExceededAt() - 1);

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "forms/FollowUpRules.h"
 #include "forms/KyFormParser.h"
 #include "rtl/KyClasses.h"
 
@@ -77,7 +78,9 @@ void LoadProfiles() {
     auto profiles = std::make_unique<TProfiles>();
     profiles->Options = std::make_unique<TReplaceOptions>(u"BDE/ADO");
     profiles->Bde = MakeReplacer(u"DBTables", kBdePairs, *profiles->Options);
+    profiles->Bde->SetFollowUpRules(&BdeFollowUpRules());
     profiles->Ado = MakeReplacer(u"ADODB", kAdoPairs, *profiles->Options);
+    profiles->Ado->SetFollowUpRules(&AdoFollowUpRules());
     state.Profiles = std::move(profiles);
   } catch (...) {
     state.LoadCount = 0;

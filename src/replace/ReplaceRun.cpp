@@ -147,6 +147,7 @@ void TComponentReplacer::CheckStop() {
 }
 
 void TComponentReplacer::Step(StringView step) {
+  if (report_) report_->LastStep = String(step);
   if (OnStep) OnStep(step);
 }
 

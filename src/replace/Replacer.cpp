@@ -124,19 +124,26 @@ void TComponentReplacer::ProcessFile(const String& fileName, const String& outpu
 void TComponentReplacer::ConvertFile(const String& fileName, std::string_view bytes,
                                      const String& outputFile, TFormParser& parser,
                                      String& formText, TFileConversion& conversion) const {
+  if (report_) {
+    conversion.Report.emplace();
+    conversion.Report->File = fileName;
+  }
   try {
     const String ext = UpperCase(ExtractFileExt(fileName));
     if (ext == u".PAS" || ext == u".DPR")
       ConvertUnit(ReadTextFile(bytes), fileName, conversion);
     else
       ConvertForm(ReadFormFile(bytes, fileName), outputFile, parser, formText, conversion);
-  } catch (const Exception&) {
+  } catch (const Exception& e) {
+    if (conversion.Report) conversion.Report->Error = e.Message();
     conversion.Error = std::current_exception();
   } catch (const std::exception& e) {
     // Not one of ours, so its text names no file: without the name, a user
     // could not tell which file to set aside.
     conversion.Error = std::make_exception_ptr(
         Exception(fileName + u": the file could not be converted: " + FromUtf8(e.what())));
+    if (conversion.Report)
+      conversion.Report->Error = u"the file could not be converted: " + FromUtf8(e.what());
   } catch (...) {
     conversion.Error = std::current_exception();
   }
@@ -146,6 +153,10 @@ void TComponentReplacer::ApplyConversion(const TFileConversion& conversion,
                                          const String& outputFile) {
   for (const String& form : conversion.FormFiles) AddResourceForm(form);
   for (const String& line : conversion.LogLines) LogLine(line);
+  if (report_ && conversion.Report) {
+    report_->Files.push_back(*conversion.Report);
+    report_->Files.back().Changed = conversion.Changed && !conversion.Error;
+  }
   if (conversion.Error) std::rethrow_exception(conversion.Error);
   if (!conversion.Changed) return;
   WriteOutput(outputFile, conversion.Output);

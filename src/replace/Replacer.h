@@ -32,6 +32,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -43,6 +44,7 @@
 #include "forms/FormParser.h"
 #include "replace/ReplaceOptions.h"
 #include "replace/Restore.h"
+#include "replace/RunReport.h"
 #include "rtl/Encoding.h"
 #include "rtl/FormConvert.h"
 #include "rtl/StringList.h"
@@ -92,6 +94,8 @@ struct TFileConversion {
   std::string Output;
   /// What went wrong, to be thrown once LogLines are logged.
   std::exception_ptr Error;
+  /// The file's part of the report, when the replacer collects one.
+  std::optional<TFileReport> Report;
 };
 
 /// A run stopped at the caller's request (StopRequested) before any original
@@ -342,6 +346,16 @@ class TComponentReplacer {
   /// any failure before the backups does: nothing changed. Empty: nothing.
   std::function<void(const std::vector<TRunFile>& files)> OnConverted;
 
+  /// Where conversions report what they did (RunReport.h): every file
+  /// converted from now on is appended, in file order, and every step of a
+  /// run is noted as LastStep. Borrowed; null (the default) collects nothing
+  /// and costs nothing.
+  void SetReport(TRunReport* report) { report_ = report; }
+  TRunReport* Report() const { return report_; }
+  /// The follow-up rules of this profile, searched in every unit of a
+  /// report; null: none are searched.
+  void SetFollowUpRules(const TFollowUpRules* rules) { follow_up_rules_ = rules; }
+
   /// The changed files of the current or last run, in the order they were
   /// converted (backups, undo lines and replacements follow it).
   const std::vector<TRunFile>& RunFiles() const { return run_files_; }
@@ -401,9 +415,10 @@ class TComponentReplacer {
   // log lines), names of kept left alone; the mapped names that a class
   // declaration ("Name = class") gives are appended to declared. Returns the
   // count of changes.
+  // names, when given, counts the mapped names replaced in code.
   int RewriteUnit(const TTextFile& unit, const String& sourceFile,
                   const std::unordered_set<String>& kept, TFileConversion& conversion,
-                  std::vector<String>& declared) const;
+                  std::vector<String>& declared, std::map<String, int>* names) const;
   void ConvertForm(TFormFile form, const String& outputFile, TFormParser& parser,
                    String& formText, TFileConversion& conversion) const;
   // The bytes of a converted form text in the kind form was read in.
@@ -463,6 +478,8 @@ class TComponentReplacer {
   // The text of the form being converted; the form parser keeps views into
   // the text of its last parse, so it lives until the next form.
   String form_text_;
+  TRunReport* report_ = nullptr;
+  const TFollowUpRules* follow_up_rules_ = nullptr;
 };
 
 }  // namespace mirel

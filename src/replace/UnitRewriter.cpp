@@ -87,15 +87,17 @@ void TComponentReplacer::ConvertUnit(const TTextFile& unit, const String& source
   // those names, only when one was found.
   std::vector<String> declared;
   TFileConversion pass;
-  int count = RewriteUnit(unit, sourceFile, {}, pass, declared);
+  std::map<String, int>* names = conversion.Report ? &conversion.Report->MappedNames : nullptr;
+  int count = RewriteUnit(unit, sourceFile, {}, pass, declared, names);
+  std::unordered_set<String> kept;
   if (!declared.empty()) {
-    std::unordered_set<String> kept;
     for (const String& name : declared)
       if (kept.insert(UpperCase(name)).second)
         conversion.LogLines.push_back(OwnClassKeptNote(name));
     pass = TFileConversion();
     declared.clear();
-    count = RewriteUnit(unit, sourceFile, kept, pass, declared);
+    if (names) names->clear();
+    count = RewriteUnit(unit, sourceFile, kept, pass, declared, names);
   }
   conversion.FormFiles.insert(conversion.FormFiles.end(), pass.FormFiles.begin(),
                               pass.FormFiles.end());
@@ -104,12 +106,21 @@ void TComponentReplacer::ConvertUnit(const TTextFile& unit, const String& source
   if (!unit.HasPreamble && LooksLikeUnmarkedUtf16(unit.Text))
     conversion.LogLines.push_back(UnmarkedUtf16Note(*unit.Encoding));
   conversion.LogLines.push_back(ChangesText(count));
+  if (conversion.Report) {
+    conversion.Report->Kind = TReportFileKind::Unit;
+    conversion.Report->Encoding = unit.Encoding->Name();
+    if (follow_up_rules_)
+      conversion.Report->FollowUps =
+          FindFollowUps(unit.Text, *follow_up_rules_, [&](StringView name) -> const String* {
+            return IsKept(kept, name) ? nullptr : FindTargetClass(name);
+          });
+  }
 }
 
 int TComponentReplacer::RewriteUnit(const TTextFile& unit, const String& sourceFile,
                                     const std::unordered_set<String>& kept,
-                                    TFileConversion& conversion,
-                                    std::vector<String>& declared) const {
+                                    TFileConversion& conversion, std::vector<String>& declared,
+                                    std::map<String, int>* names) const {
   TPasParser lexer(unit.Text);
   // The text with a few lexems replaced: what lies between them is copied
   // in runs, not lexem by lexem.
@@ -165,6 +176,7 @@ int TComponentReplacer::RewriteUnit(const TTextFile& unit, const String& sourceF
             ++count;
           }
         } else if (target && !IsKept(kept, lexem)) {
+          if (names) ++(*names)[String(lexem)];
           replaced = GetTargetName(lexem, *target);
           isReplaced = true;
           ++count;

@@ -1,0 +1,163 @@
+#include "cli/RunSetup.h"
+
+#include <filesystem>
+#include <iostream>
+
+#include "files/FileUtils.h"
+#include "ide/IDEUtils.h"
+#include "replace/FileNames.h"
+
+namespace mirel::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The project's .pas modules the --unit names choose (all of them when none
+// is named), as the lines of UnitNames.
+String ChooseUnits(const std::vector<std::string>& wanted) {
+  std::vector<String> modules;
+  for (int i = 0; i < TIDEUtils::GetProjectModuleCount(); ++i) {
+    const String m = TIDEUtils::GetProjectModuleFileName(i);
+    if (UpperCase(ExtractFileExt(m)) == u".PAS") modules.push_back(m);
+  }
+  String lines;
+  if (wanted.empty()) {
+    for (const String& m : modules) lines += m + u"\r\n";
+    return lines;
+  }
+  for (const std::string& w : wanted) {
+    const String name = FromUtf8(w);
+    const String* found = nullptr;
+    for (const String& m : modules) {
+      const String file = ExtractFileName(m);
+      if (SameText(file, name) || SameText(ChangeFileExt(file, u""), name)) {
+        found = &m;
+        break;
+      }
+    }
+    if (found == nullptr) {
+      String known;
+      for (const String& m : modules)
+        known += (known.empty() ? u"" : u", ") + ChangeFileExt(ExtractFileName(m), u"");
+      throw TCliError(u"the project has no unit " + name + u" (its units: " + known + u")",
+                      exitBadInput);
+    }
+    lines += *found + u"\r\n";
+  }
+  return lines;
+}
+
+}  // namespace
+
+String AbsolutePath(const std::string& path) {
+  std::error_code ec;
+  const fs::path abs = fs::absolute(fs::path(path), ec);
+  String s = FromUtf8(ec ? path : abs.lexically_normal().string());
+  while (s.size() > 1 && s.back() == u'/') s.pop_back();
+  return s;
+}
+
+void TRunTarget::AddOptions(CLI::App& command) {
+  CLI::Option* projectOption =
+      command.add_option("--project", project, "The project: its .dpr or .dproj file")
+          ->type_name("FILE");
+  command
+      .add_option("--unit", units,
+                  "With --project: convert only this unit (its name, or its file name); "
+                  "repeat for more. Default: every unit of the project")
+      ->type_name("NAME")
+      ->needs(projectOption);
+  CLI::Option* folderOption =
+      command
+          .add_option("--folder", folder, "A folder: every .pas and .dpr file in it, and their forms")
+          ->type_name("DIR");
+  command.add_flag("--subdirs", subdirs, "With --folder: also the folders below it")
+      ->needs(folderOption);
+  projectOption->excludes(folderOption);
+}
+
+String TRunTarget::SetUp(TDiskProjectHost& host, TReplaceOptions& options) const {
+  if (project.empty() == folder.empty())
+    throw TCliError(u"give either --project FILE or --folder DIR", exitBadInput);
+  if (!project.empty()) {
+    const String file = AbsolutePath(project);
+    const String ext = UpperCase(ExtractFileExt(file));
+    if (ext != u".DPR" && ext != u".DPROJ")
+      throw TCliError(u"the project must be a .dpr or .dproj file: " + FromUtf8(project),
+                      exitBadInput);
+    try {
+      host.Open(file);
+    } catch (const Exception& e) {
+      throw TCliError(e.Message(), exitBadInput);
+    }
+    host.Install();
+    options.Dest = 0;
+    options.UnitNames = ChooseUnits(units);
+    return ExtractFilePath(TIDEUtils::GetCurrentProjectFileName());
+  }
+  const String dir = AbsolutePath(folder);
+  if (!TFileSystem::Real().FolderExists(dir)) {
+    String message = u"Target directory \"" + FromUtf8(folder) + u"\" does not exist.";
+    throw TCliError(message, exitBadInput);
+  }
+  options.Dest = 1;
+  options.Directory = dir;
+  options.IncludeSubDirs = subdirs;
+  return dir;
+}
+
+void TProgressLine::Progress(int done, int known) {
+  std::cerr << "\rmirel-migrate: " << done << " of " << known << " files" << std::flush;
+  drawn_ = true;
+}
+
+void TProgressLine::Stop() {
+  if (drawn_) std::cerr << '\n';
+  drawn_ = false;
+}
+
+TReportOption::~TReportOption() {
+  if (replacer_) replacer_->SetReport(nullptr);
+}
+
+void TReportOption::AddOption(CLI::App& command) {
+  command
+      .add_option("--report", path_,
+                  "Write a JSON report of the run to FILE: every converted object with its "
+                  "converted and dropped properties (with their values), the objects that could "
+                  "not be converted, and the places in units to finish by hand; written even "
+                  "when the run fails")
+      ->type_name("FILE");
+}
+
+void TReportOption::Begin(TComponentReplacer& replacer, StringView command, StringView profile,
+                          StringView folder) {
+  if (!Wanted()) return;
+  report_ = TRunReport();
+  report_.Command = String(command);
+  report_.Profile = String(profile);
+  report_.Folder = String(folder);
+  replacer_ = &replacer;
+  replacer.SetReport(&report_);
+}
+
+void TReportOption::Finish(bool finished, const String& error) {
+  if (!Wanted()) return;
+  if (replacer_) replacer_->SetReport(nullptr);
+  replacer_ = nullptr;
+  report_.Finished = finished;
+  report_.Error = error;
+  try {
+    WriteReport(report_, AbsolutePath(path_), TFileSystem::Real());
+  } catch (const Exception& e) {
+    if (finished) throw TCliError(e.Message(), exitFailure);
+    std::cerr << "mirel-migrate: " << ToUtf8(e.Message()) << '\n';
+  }
+}
+
+String TReportOption::SummaryLine() const {
+  return ReportSummaryLine(report_, AbsolutePath(path_));
+}
+
+}  // namespace mirel::cli

@@ -1,0 +1,79 @@
+// What replace and assess share: choosing the files of a run, a project
+// (all or some of its units) or a folder, from the command line, and
+// collecting the run's report.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/CliCommon.h"
+#include "host/DiskProjectHost.h"
+#include "replace/Replacer.h"
+#include "replace/RunReport.h"
+#include "rtl/Hooks.h"
+
+namespace mirel::cli {
+
+/// --project FILE [--unit NAME]... | --folder DIR [--subdirs]
+struct TRunTarget {
+  std::string project;
+  std::vector<std::string> units;
+  std::string folder;
+  bool subdirs = false;
+
+  /// Adds the four options to command.
+  void AddOptions(CLI::App& command);
+  /// Opens the project in host and installs it, or checks the folder, and
+  /// sets options' Dest, UnitNames or Directory and IncludeSubDirs. Returns
+  /// the project's or target folder. TCliError (bad input) for a missing or
+  /// malformed project, a unit it does not have, a missing folder.
+  String SetUp(TDiskProjectHost& host, TReplaceOptions& options) const;
+};
+
+/// The absolute, normalised form of a path given on the command line,
+/// without a trailing slash.
+String AbsolutePath(const std::string& path);
+
+/// Files done of files known, redrawn on one line of a terminal (stderr).
+class TProgressLine : public TWaitIndicator {
+ public:
+  void Progress(int done, int known) override;
+  void Stop() override;
+
+ private:
+  bool drawn_ = false;
+};
+
+/// --report FILE: a report of the run, written however the command ends.
+class TReportOption {
+ public:
+  TReportOption() = default;
+  TReportOption(const TReportOption&) = delete;
+  TReportOption& operator=(const TReportOption&) = delete;
+  ~TReportOption();
+
+  /// Adds --report FILE to command.
+  void AddOption(CLI::App& command);
+  bool Wanted() const { return !path_.empty(); }
+  const std::string& Path() const { return path_; }
+
+  /// Collects what replacer converts from now on (when Wanted).
+  void Begin(TComponentReplacer& replacer, StringView command, StringView profile,
+             StringView folder);
+  /// Writes the report as it stands. When the command failed, a report that
+  /// cannot be written is said on stderr (the failure is the news); when it
+  /// succeeded, TCliError (failure) says it.
+  void Finish(bool finished, const String& error);
+  /// "N object(s) converted, ...; report: FILE"
+  String SummaryLine() const;
+  const TRunReport& Report() const { return report_; }
+
+ private:
+  std::string path_;
+  TRunReport report_;
+  TComponentReplacer* replacer_ = nullptr;
+};
+
+}  // namespace mirel::cli
