@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/CliCommon.h"
+#include "cli/RunSetup.h"
 #include "files/FileUtils.h"
 #include "replace/FileNames.h"
 #include "replace/KyReplacer.h"
@@ -22,6 +23,7 @@ struct TConvertOptions {
   std::vector<std::string> paths;  // the files, then OUTDIR
   std::string profile = "bde";
   int codePage = 0;
+  TReportOption report;
 };
 
 constexpr const char* kPathsName = "FILE... OUTDIR";
@@ -92,7 +94,7 @@ std::vector<String> CheckInputs(const std::vector<std::string>& files, const fs:
   return names;
 }
 
-int Convert(const TConvertOptions& o) {
+int Convert(TConvertOptions& o) {
   ApplyCodePage(o.codePage);
   // CLI11 fills a list positional greedily, so OUTDIR arrives as its last item.
   MIREL_ASSERT(o.paths.size() >= 2);
@@ -112,6 +114,8 @@ int Convert(const TConvertOptions& o) {
   replacer.DatabaseMap().Clear();
   replacer.SetChangedCount(0);
   replacer.OnLogLine = [](StringView line) { std::cout << ToUtf8(line) << '\n'; };
+  o.report.Begin(replacer, u"convert", FromUtf8(o.profile), String());
+  const auto failed = [&o](const Exception& e) { o.report.Finish(false, e.Message()); };
 
   try {
     // Every form's database names are known before any form is converted,
@@ -120,12 +124,17 @@ int Convert(const TConvertOptions& o) {
       if (IsForm(UpperCase(ExtractFileExt(name)))) replacer.CollectDatabaseNames(name);
     for (const String& name : names) replacer.ProcessFile(name, outDir);
   } catch (const EFormFormatError& e) {
+    failed(e);
     throw TCliError(e.Message(), exitBadInput);
   } catch (const EFOpenError& e) {
+    failed(e);
     throw TCliError(e.Message(), exitFailure);
   } catch (const EFCreateError& e) {
+    failed(e);
     throw TCliError(e.Message(), exitFailure);
   }
+  o.report.Finish(true, String());
+  if (o.report.Wanted()) std::cout << ToUtf8(o.report.SummaryLine()) << '\n';
   std::cout.flush();
 
   // A unit's form that was not given stays unconverted: say so, since the
@@ -164,6 +173,7 @@ void AddConvertCommands(CLI::App& app, TCommandAction& action) {
       ->check(CLI::IsMember({"bde", "ado"}))
       ->type_name("bde|ado");
   AddCodePageOption(*convert, options->codePage);
+  options->report.AddOption(*convert);
   convert->footer(
       "Converts each FILE as the migration wizard would and writes the copy of every file that "
       "changed into OUTDIR under the same name; files without changes are not written. The "
@@ -183,6 +193,7 @@ void AddConvertCommands(CLI::App& app, TCommandAction& action) {
       "Examples:\n"
       "  mirel-migrate convert Main.pas Main.dfm DataModule1.dfm converted/\n"
       "  mirel-migrate convert --profile ado Orders.pas Orders.dfm /tmp/ado-try\n"
+      "  mirel-migrate convert Main.pas Main.dfm /tmp/try --report /tmp/try/report.json\n"
       "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage, a file of "
       "another kind, or a damaged binary form.");
   convert->callback([options, &action] { action = [options] { return Convert(*options); }; });

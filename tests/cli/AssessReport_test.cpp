@@ -90,6 +90,22 @@ TEST_F(AssessReport, ARunThatFailsStillLeavesItsReportSayingWhereItStopped) {
   EXPECT_EQ(dir_.Read("bde/Main.pas"), ReadFile(mirel::testing::kExamplesDir + "/bde/Main.pas"));
 }
 
+TEST_F(AssessReport, ConvertReportsTheFilesItWasGiven) {
+  Copy("bde", "bde");
+  TRun r = Run("convert bde/Main.pas bde/Main.dfm out --report out/r.json");
+  ASSERT_EQ(0, r.code) << r.err;
+  // Without DataMod.dfm no query finds its connection: each database name
+  // is dropped, and the report keeps it.
+  EXPECT_NE(std::string::npos,
+            r.out.find("9 object(s) converted, 10 property(ies) dropped, 2 follow-up(s); report: " +
+                       dir_.Utf8("out/r.json")))
+      << r.out;
+  const std::string report = dir_.Read("out/r.json");
+  EXPECT_NE(std::string::npos, report.find(R"("command": "convert")"));
+  EXPECT_NE(std::string::npos, report.find(R"("name": "DatabaseName",
+              "value": "'OrderDesk'")"));
+}
+
 TEST_F(AssessReport, AssessShowsTheInventoryAndChangesNothing) {
   Copy("bde", "bde");
   const auto before = Snapshot(dir_.Utf8("bde"));
