@@ -6,6 +6,7 @@
 #include "BenchSupport.h"
 #include "pascal/PasParser.h"
 #include "replace/KyReplacer.h"
+#include "rtl/Encoding.h"
 
 namespace mirel::bench {
 namespace {
@@ -32,6 +33,21 @@ void BM_DecodeEncodeUnit(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * TotalBytes(files));
 }
 BENCHMARK(BM_DecodeEncodeUnit);
+
+// The same in a double-byte code page (GBK), where a byte from 0x80 up may
+// begin a pair.
+void BM_DecodeEncodeUnitDoubleByte(benchmark::State& state) {
+  const std::vector<std::string> files = SampleUnits(kUnits);
+  const TEncoding& gbk = TEncoding::CodePage(936);
+  for (auto _ : state) {
+    for (const std::string& bytes : files) {
+      std::string back = gbk.GetBytes(gbk.GetString(bytes));
+      benchmark::DoNotOptimize(back);
+    }
+  }
+  state.SetBytesProcessed(state.iterations() * TotalBytes(files));
+}
+BENCHMARK(BM_DecodeEncodeUnitDoubleByte);
 
 void BM_LexUnit(benchmark::State& state) {
   const std::vector<TTextFile> units = DecodedUnits();
