@@ -61,7 +61,7 @@ struct TUnconvertedObject {
 struct TFileReport {
   String File;
   TReportFileKind Kind = TReportFileKind::Unit;
-  String Encoding;  ///< the encoding's name, e.g. "UTF-8" or "Windows-1252"
+  String Encoding;  ///< the encoding's name, e.g. "UTF-8" or "windows-1252"
   bool Changed = false;
   /// Forms: the root is "inherited" (a form of visual form inheritance),
   /// and how many "inline" frames the scan met.
