@@ -13,10 +13,11 @@ std::vector<std::string> SampleUnits(int count) {
   return files;
 }
 
-std::vector<std::string> SampleFormTexts(int count) {
-  const TProjectGenerator gen(kBenchSeed);
+std::vector<std::string> SampleFormTexts(int count, TShape shape) {
+  const TProjectGenerator gen(kBenchSeed, shape);
   std::vector<std::string> files;
-  for (int i = 0; i < count; ++i) files.push_back(gen.FormText(i));
+  for (int i = 0; static_cast<int>(files.size()) < count; ++i)
+    if (gen.HasForm(i, count)) files.push_back(gen.FormText(i));
   return files;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "files/FileSystem.h"
+#include "gen/ProjectGenerator.h"
 #include "rtl/SysUtils.h"
 
 namespace mirel::bench {
@@ -19,8 +20,9 @@ inline constexpr uint64_t kBenchSeed = 20240601;
 /// Units 0..count-1 of the generated project, as on disk (some in UTF-8 or
 /// UTF-16LE with their byte-order mark).
 std::vector<std::string> SampleUnits(int count);
-/// The texts of forms 0..count-1 in the default code page, none binary.
-std::vector<std::string> SampleFormTexts(int count);
+/// The texts of forms 0..count-1 in the default code page, none binary; in
+/// the real shape, the first `count` forms of its units that have one.
+std::vector<std::string> SampleFormTexts(int count, TShape shape = TShape::Generated);
 /// Forms 0..count-1 as binary form files with a resource header.
 std::vector<std::string> SampleBinaryForms(int count);
 

@@ -1,6 +1,7 @@
 // The form side of a migration: parsing and rewriting the mapped objects of
-// a form with the form parser, and ProcessForm on whole forms. Throughput is
-// in characters of form text (bytes of the text form file).
+// a form with the form parser (on the forms of both generated shapes), and
+// ProcessForm on whole forms. Throughput is in characters of form text (bytes
+// of the text form file).
 #include <benchmark/benchmark.h>
 
 #include "BenchSupport.h"
@@ -12,10 +13,14 @@ namespace mirel::bench {
 namespace {
 
 constexpr int kForms = 60;
+// Real-shaped forms hold fewer mapped objects each (and half of them none),
+// so more of them give a sample of about the same number of objects.
+constexpr int kRealForms = 150;
 
-std::vector<String> DecodedForms() {
+std::vector<String> DecodedForms(TShape shape = TShape::Generated) {
   std::vector<String> texts;
-  for (const std::string& bytes : SampleFormTexts(kForms))
+  for (const std::string& bytes :
+       SampleFormTexts(shape == TShape::Real ? kRealForms : kForms, shape))
     texts.push_back(TEncoding::Default().GetString(bytes));
   return texts;
 }
@@ -64,9 +69,9 @@ std::vector<TMappedObject> FindMappedObjects(const std::vector<String>& forms,
 }
 
 // Parse and WriteObject for every mapped object of the sample forms.
-void BM_ParseWriteObjects(benchmark::State& state) {
+void ParseWriteObjects(benchmark::State& state, TShape shape) {
   TProfilesScope profiles;
-  const std::vector<String> forms = DecodedForms();
+  const std::vector<String> forms = DecodedForms(shape);
   std::vector<TMappedObject> objects = FindMappedObjects(forms, BdeReplacer());
   TKyFormParser parser;
   int64_t chars = 0;
@@ -94,7 +99,12 @@ void BM_ParseWriteObjects(benchmark::State& state) {
   state.counters["objects"] = static_cast<double>(objects.size());
   state.counters["parsed"] = static_cast<double>(parsed);
 }
+void BM_ParseWriteObjects(benchmark::State& state) { ParseWriteObjects(state, TShape::Generated); }
 BENCHMARK(BM_ParseWriteObjects);
+// The same over the mapped objects of real-shaped forms (BDE profile: the
+// ADO units' objects are not mapped by it and not counted).
+void BM_ParseWriteObjectsReal(benchmark::State& state) { ParseWriteObjects(state, TShape::Real); }
+BENCHMARK(BM_ParseWriteObjectsReal);
 
 // ProcessForm of the BDE profile on whole text forms, output dropped.
 void BM_ProcessForm(benchmark::State& state) {

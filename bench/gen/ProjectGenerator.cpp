@@ -7,6 +7,8 @@
 #include <set>
 #include <stdexcept>
 
+#include "gen/Random.h"
+#include "gen/TypeLibraryUnit.h"
 #include "rtl/Encoding.h"
 #include "rtl/FormConvert.h"
 
@@ -14,31 +16,8 @@ namespace mirel::bench {
 
 namespace {
 
-// splitmix64: tiny, fast, and the same sequence on every platform.
-class TRandom {
- public:
-  explicit TRandom(uint64_t seed) : state_(seed) {}
-
-  uint64_t Next() {
-    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  int Below(int n) { return n <= 0 ? 0 : static_cast<int>(Next() % static_cast<uint64_t>(n)); }
-  int Range(int lo, int hi) { return lo + Below(hi - lo + 1); }
-  bool Chance(int percent) { return Below(100) < percent; }
-  template <class T, size_t N>
-  const T& Pick(const T (&items)[N]) {
-    return items[Below(static_cast<int>(N))];
-  }
-
- private:
-  uint64_t state_;
-};
-
 // Salts that keep the streams of one file's parts apart.
-constexpr uint64_t kSaltProfile = 1, kSaltForm = 2, kSaltUnit = 3;
+constexpr uint64_t kSaltProfile = 1, kSaltForm = 2, kSaltUnit = 3, kSaltShape = 4;
 
 enum class TProfile { BDE, ADO, None };
 
@@ -219,7 +198,66 @@ class TFormBuilder {
     return std::move(w_.out);
   }
 
+  // A form of the real shape, about targetBytes long: the form's own
+  // properties, a few mapped objects (the profile's data module part), now and
+  // then one in a panel, some `inherited` ones in an inherited form, then
+  // ordinary controls until the size is reached.
+  std::string BuildReal(std::vector<TGenComponent>& components, size_t targetBytes,
+                        bool inherited) {
+    const std::string cls = "Tfrm" + unit_;
+    w_.Begin(inherited ? "inherited" : "object", "frm" + unit_, cls);
+    FormProperties();
+    if (profile_ == TProfile::BDE) BdeData(false);
+    if (profile_ == TProfile::ADO) AdoData(false);
+    if (profile_ != TProfile::None) {
+      if (r_.Chance(25)) NestedQuery(inherited);
+      if (inherited && r_.Chance(60)) InheritedQuery();
+    }
+    // Small steps (no large containers or pictures), so that the form ends
+    // close to its size.
+    while (w_.out.size() < targetBytes) Visual(1, false);
+    if (r_.Chance(30)) Menu();
+    if (r_.Chance(20)) Actions();
+    w_.End();
+    components = std::move(components_);
+    return std::move(w_.out);
+  }
+
  private:
+  // A query inside a panel (in an inherited form, the panel and the query
+  // may come from the ancestor).
+  void NestedQuery(bool inherited) {
+    const bool fromAncestor = inherited && r_.Chance(50);
+    const std::string keyword = fromAncestor ? "inherited" : "object";
+    const std::string panel = NewName("pnlData" + Entity());
+    if (!fromAncestor) components_.push_back({panel, "TPanel"});
+    w_.Begin(keyword, panel, "TPanel");
+    Bounds();
+    w_.Prop("Caption", "''");
+    w_.Prop("TabOrder", r_.Below(10));
+    const std::string entity = Entity();
+    const std::string cls = profile_ == TProfile::ADO ? "TADOQuery" : "TQuery";
+    const std::string query = NewName("qryPanel" + entity);
+    if (!fromAncestor) components_.push_back({query, cls});
+    w_.Begin(keyword, query, cls);
+    if (profile_ != TProfile::ADO) w_.PropStr("DatabaseName", entity + "DB");
+    w_.PropLines("SQL.Strings", Sql(entity));
+    Position(200, 200);
+    w_.End();
+    w_.End();
+  }
+
+  // A query the ancestor declares, of which this form changes the SQL and
+  // the place (the unit does not declare it again).
+  void InheritedQuery() {
+    const std::string entity = Entity();
+    const std::string cls = profile_ == TProfile::ADO ? "TADOQuery" : "TQuery";
+    w_.Begin("inherited", NewName("qryBase" + entity), cls);
+    w_.PropLines("SQL.Strings", Sql(entity));
+    Position(200, 200);
+    w_.End();
+  }
+
   std::string NewName(const std::string& prefix) {
     std::string name = prefix;
     for (int n = 2; !names_.insert(name).second; ++n) name = prefix + Str(n);
@@ -702,6 +740,13 @@ TProfile ProfileOf(uint64_t seed) {
   return p < 70 ? TProfile::BDE : p < 90 ? TProfile::ADO : TProfile::None;
 }
 
+// Half the units of a real application use no data-access class at all.
+TProfile RealProfileOf(uint64_t seed) {
+  TRandom r(seed);
+  const int p = r.Below(100);
+  return p < 38 ? TProfile::BDE : p < 50 ? TProfile::ADO : TProfile::None;
+}
+
 // Windows-1252 Latin-1 letters to UTF-8 or UTF-16LE; the generator never
 // writes the bytes 0x80..0x9F.
 std::string Latin1ToUtf8(const std::string& s) {
@@ -735,6 +780,9 @@ class TUnitBuilder {
   TUnitBuilder(uint64_t seed, TProfile profile, const std::string& name)
       : r_(seed), profile_(profile), name_(name) {}
 
+  // Sets the number of methods instead of drawing it.
+  void SetProcedures(int count) { procs_ = count; }
+
   std::string Build(const std::vector<TGenComponent>* form) {
     const bool ado = profile_ == TProfile::ADO;
     const std::string query = ado ? "TADOQuery" : "TQuery";
@@ -762,7 +810,7 @@ class TUnitBuilder {
     }
     out_ += "  private\r\n    { Private declarations }\r\n";
     out_ += "    FLookup: " + query + ";\r\n    FCache: TStringList;\r\n";
-    const int procs = r_.Range(2, r_.Chance(10) ? 60 : 20);
+    const int procs = procs_ >= 0 ? procs_ : r_.Range(2, r_.Chance(10) ? 60 : 20);
     for (int i = 0; i < procs; ++i)
       out_ += "    procedure Step" + Str(i) + "(const AValue: string; ACount: Integer);\r\n";
     out_ += "  public\r\n    { Public declarations }\r\n  end;\r\n\r\n";
@@ -866,7 +914,36 @@ class TUnitBuilder {
   TProfile profile_;
   std::string name_;
   std::string out_;
+  int procs_ = -1;
 };
+
+// What the real shape draws for one index, apart from the file contents.
+struct TRealTraits {
+  bool HasForm = false;
+  bool Binary = false;
+  bool TypeLibrary = false;
+  bool Inherited = false;
+  bool Utf8 = false;
+  size_t FormBytes = 0;
+  size_t TypeLibraryBytes = 0;
+  int Procedures = 0;
+};
+
+// Type-library imports come at fixed places (one unit in 250), so that a
+// project ten times larger holds ten times as many of these few large files.
+TRealTraits RealTraits(uint64_t seed, int index) {
+  TRandom r(seed);
+  TRealTraits t;
+  t.TypeLibrary = index % 250 == 117;
+  t.HasForm = r.Chance(60) && !t.TypeLibrary;
+  t.Binary = r.Chance(27);
+  t.Inherited = r.Below(6) == 0;
+  t.Utf8 = r.Chance(3);
+  t.FormBytes = static_cast<size_t>(r.HeavyTail(2048, 160 * 1024));
+  t.TypeLibraryBytes = static_cast<size_t>(r.Range(1024, 2048)) * 1024;
+  t.Procedures = static_cast<int>(r.HeavyTail(2, 80));
+  return t;
+}
 
 }  // namespace
 
@@ -881,14 +958,54 @@ std::string TProjectGenerator::UnitName(int index) {
   return std::string(kEntities[static_cast<size_t>(index) % std::size(kEntities)]) + digits;
 }
 
+bool TProjectGenerator::HasForm(int index, int forms) const {
+  if (shape_ == TShape::Real) return RealTraits(FileSeed(index, kSaltShape), index).HasForm;
+  return index < forms;
+}
+
+bool TProjectGenerator::IsBinaryForm(int index) const {
+  if (shape_ == TShape::Real) return RealTraits(FileSeed(index, kSaltShape), index).Binary;
+  return index % 10 == 9;
+}
+
+bool TProjectGenerator::IsTypeLibrary(int index) const {
+  return shape_ == TShape::Real && RealTraits(FileSeed(index, kSaltShape), index).TypeLibrary;
+}
+
 std::string TProjectGenerator::FormText(int index) const {
   std::vector<TGenComponent> components;
+  if (shape_ == TShape::Real) {
+    const TRealTraits t = RealTraits(FileSeed(index, kSaltShape), index);
+    return TFormBuilder(FileSeed(index, kSaltForm), RealProfileOf(FileSeed(index, kSaltProfile)),
+                        UnitName(index))
+        .BuildReal(components, t.FormBytes, t.Inherited);
+  }
   return TFormBuilder(FileSeed(index, kSaltForm), ProfileOf(FileSeed(index, kSaltProfile)),
                       UnitName(index))
       .Build(components);
 }
 
+TGenFile TProjectGenerator::RealUnit(int index, bool withForm) const {
+  const TRealTraits t = RealTraits(FileSeed(index, kSaltShape), index);
+  TGenFile file{UnitName(index) + ".pas", {}};
+  if (!withForm && t.TypeLibrary) {
+    file.Bytes = TypeLibraryUnit(FileSeed(index, kSaltUnit), UnitName(index), t.TypeLibraryBytes);
+    return file;
+  }
+  const TProfile profile = RealProfileOf(FileSeed(index, kSaltProfile));
+  std::vector<TGenComponent> components;
+  if (withForm)
+    TFormBuilder(FileSeed(index, kSaltForm), profile, UnitName(index))
+        .BuildReal(components, t.FormBytes, t.Inherited);
+  TUnitBuilder builder(FileSeed(index, kSaltUnit), profile, UnitName(index));
+  builder.SetProcedures(t.Procedures);
+  const std::string text = builder.Build(withForm ? &components : nullptr);
+  file.Bytes = t.Utf8 ? "\xEF\xBB\xBF" + Latin1ToUtf8(text) : text;
+  return file;
+}
+
 TGenFile TProjectGenerator::Unit(int index, bool withForm) const {
+  if (shape_ == TShape::Real) return RealUnit(index, withForm);
   const TProfile profile = ProfileOf(FileSeed(index, kSaltProfile));
   std::vector<TGenComponent> components;
   if (withForm)
@@ -932,12 +1049,15 @@ TGenFile TProjectGenerator::ProjectFile(int units, int forms) const {
   std::string text = "program BenchProject;\r\n\r\nuses\r\n  Forms,\r\n";
   for (int i = 0; i < units; ++i) {
     text += "  " + UnitName(i) + " in '" + UnitName(i) + ".pas'";
-    if (i < forms) text += " {frm" + UnitName(i) + "}";
+    if (HasForm(i, forms)) text += " {frm" + UnitName(i) + "}";
     text += i + 1 < units ? ",\r\n" : ";\r\n";
   }
   text += "\r\n{$R *.res}\r\n\r\nbegin\r\n  Application.Initialize;\r\n";
-  for (int i = 0; i < forms && i < 3; ++i)
+  for (int i = 0, created = 0; i < units && created < 3; ++i) {
+    if (!HasForm(i, forms)) continue;
     text += "  Application.CreateForm(Tfrm" + UnitName(i) + ", frm" + UnitName(i) + ");\r\n";
+    ++created;
+  }
   text += "  Application.Run;\r\nend.\r\n";
   return {"BenchProject.dpr", text};
 }
@@ -963,11 +1083,14 @@ TGenSummary WriteProject(const TProjectGenerator& gen, const std::string& folder
                          int forms) {
   TGenSummary summary;
   for (int i = 0; i < units; ++i) {
-    Save(folder, gen.Unit(i, i < forms), summary);
+    const bool withForm = gen.HasForm(i, forms);
+    const TGenFile unit = gen.Unit(i, withForm);
+    Save(folder, unit, summary);
     ++summary.Units;
-    if (i < forms) {
+    if (!withForm && gen.IsTypeLibrary(i)) ++summary.TypeLibraries;
+    if (withForm) {
       Save(folder, gen.Form(i), summary);
-      ++(TProjectGenerator::IsBinaryForm(i) ? summary.BinaryForms : summary.TextForms);
+      ++(gen.IsBinaryForm(i) ? summary.BinaryForms : summary.TextForms);
     }
   }
   Save(folder, gen.ProjectFile(units, forms), summary);

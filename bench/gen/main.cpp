@@ -1,8 +1,10 @@
 // mirel-bench-gen: writes a synthetic Delphi project for the benchmarks.
 //
-//   mirel-bench-gen [--seed N] [--units N] [--forms N] OUTDIR
+//   mirel-bench-gen [--shape generated|real] [--seed N] [--units N] [--forms N] OUTDIR
 //       units Name0000.pas .. and the forms of the first --forms of them
-//       (every tenth binary), plus BenchProject.dpr;
+//       (every tenth binary), plus BenchProject.dpr; with --shape real, a
+//       project shaped like public applications (see TShape::Real; --forms
+//       is ignored, each unit draws whether it has a form);
 //   mirel-bench-gen --binary-set [--seed N] [--forms N] OUTDIR
 //       the same forms, all of them binary (resource header), for timing the
 //       binary form converters on more data than the project's tenth.
@@ -25,7 +27,8 @@
 namespace {
 
 int Usage() {
-  std::cerr << "usage: mirel-bench-gen [--binary-set] [--seed N] [--units N] [--forms N] OUTDIR\n";
+  std::cerr << "usage: mirel-bench-gen [--binary-set] [--shape generated|real] [--seed N] "
+               "[--units N] [--forms N] OUTDIR\n";
   return 2;
 }
 
@@ -41,6 +44,7 @@ bool ParseNumber(const char* text, long long max, long long& value) {
 int main(int argc, char** argv) {
   long long seed = 20240601, units = 1000, forms = -1;
   bool binarySet = false;
+  auto shape = mirel::bench::TShape::Generated;
   std::string outDir;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -51,6 +55,12 @@ int main(int argc, char** argv) {
     if (target) {
       const long long max = target == &seed ? LLONG_MAX : 1000000;
       if (i + 1 >= argc || !ParseNumber(argv[++i], max, *target)) return Usage();
+    } else if (arg == "--shape" && i + 1 < argc) {
+      const std::string name = argv[++i];
+      if (name == "real")
+        shape = mirel::bench::TShape::Real;
+      else if (name != "generated")
+        return Usage();
     } else if (arg == "--binary-set") {
       binarySet = true;
     } else if (!arg.empty() && arg[0] != '-' && outDir.empty()) {
@@ -70,7 +80,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   try {
-    const mirel::bench::TProjectGenerator gen(static_cast<uint64_t>(seed));
+    const mirel::bench::TProjectGenerator gen(static_cast<uint64_t>(seed), shape);
     if (binarySet) {
       const mirel::TEncoding& cp = mirel::TEncoding::CodePage(1252);
       mirel::bench::TGenSummary summary;
@@ -92,8 +102,11 @@ int main(int argc, char** argv) {
     } else {
       const auto summary =
           mirel::bench::WriteProject(gen, outDir, static_cast<int>(units), static_cast<int>(forms));
-      std::cout << summary.Units << " units, " << summary.TextForms << " text forms, "
-                << summary.BinaryForms << " binary forms, " << summary.Bytes << " bytes\n";
+      std::cout << summary.Units << " units";
+      if (summary.TypeLibraries > 0)
+        std::cout << " (" << summary.TypeLibraries << " type-library imports)";
+      std::cout << ", " << summary.TextForms << " text forms, " << summary.BinaryForms
+                << " binary forms, " << summary.Bytes << " bytes\n";
     }
   } catch (const std::exception& e) {
     std::cerr << "mirel-bench-gen: " << e.what() << '\n';
