@@ -99,11 +99,15 @@ void ParseWriteObjects(benchmark::State& state, TShape shape) {
   state.counters["objects"] = static_cast<double>(objects.size());
   state.counters["parsed"] = static_cast<double>(parsed);
 }
-void BM_ParseWriteObjects(benchmark::State& state) { ParseWriteObjects(state, TShape::Generated); }
+void BM_ParseWriteObjects(benchmark::State& state) {
+  ParseWriteObjects(state, TShape::Generated);
+}
 BENCHMARK(BM_ParseWriteObjects);
 // The same over the mapped objects of real-shaped forms (BDE profile: the
 // ADO units' objects are not mapped by it and not counted).
-void BM_ParseWriteObjectsReal(benchmark::State& state) { ParseWriteObjects(state, TShape::Real); }
+void BM_ParseWriteObjectsReal(benchmark::State& state) {
+  ParseWriteObjects(state, TShape::Real);
+}
 BENCHMARK(BM_ParseWriteObjectsReal);
 
 // ProcessForm of the BDE profile on whole text forms, output dropped.

@@ -12,18 +12,18 @@ const char* const kNouns[] = {"Document", "Range",   "Field",    "Record",  "Win
                               "Sheet",    "Chart",   "Table",    "Column",  "Style",
                               "Command",  "Binding", "Property", "Section", "Shape"};
 const char* const kVerbs[] = {"Get", "Add", "Remove", "Open", "Close", "Refresh", "Find", "Move"};
-const char* const kTypes[] = {"WideString", "Integer", "WordBool", "OleVariant", "Double",
-                              "IDispatch",  "TDateTime"};
+const char* const kTypes[] = {"WideString", "Integer",   "WordBool", "OleVariant",
+                              "Double",     "IDispatch", "TDateTime"};
 // Help strings of the library, some in German and French as localized
 // libraries ship them: Windows-1252 bytes.
-const char* const kHelp[] = {"Gibt die Gr\xF6\xDF"
-                             "e des Bereichs zur\xFC"
-                             "ck",
-                             "Renvoie la cha\xEEne de caract\xE8res affich\xE9"
-                             "e",
-                             "Returns the collection of items",
-                             "\xC4ndert die Auswahl des aktuellen Elements",
-                             "Sets the caption shown in the title bar"};
+const char* const kHelp[] = {
+    "Gibt die Gr\xF6\xDF"
+    "e des Bereichs zur\xFC"
+    "ck",
+    "Renvoie la cha\xEEne de caract\xE8res affich\xE9"
+    "e",
+    "Returns the collection of items", "\xC4ndert die Auswahl des aktuellen Elements",
+    "Sets the caption shown in the title bar"};
 
 std::string Guid(TRandom& r) {
   char s[48];
@@ -80,9 +80,10 @@ std::string TypeLibraryUnit(uint64_t seed, const std::string& name, size_t targe
     implementation += "class function Co" + noun + ".Create: " + intf +
                       ";\r\nbegin\r\n  Result := CreateComObject(CLASS_" + noun + ") as " + intf +
                       ";\r\nend;\r\n\r\n";
-    implementation += "class function Co" + noun + ".CreateRemote(const MachineName: string): " +
-                      intf + ";\r\nbegin\r\n  Result := CreateRemoteComObject(MachineName, CLASS_" +
-                      noun + ") as " + intf + ";\r\nend;\r\n\r\n";
+    implementation += "class function Co" + noun +
+                      ".CreateRemote(const MachineName: string): " + intf +
+                      ";\r\nbegin\r\n  Result := CreateRemoteComObject(MachineName, CLASS_" + noun +
+                      ") as " + intf + ";\r\nend;\r\n\r\n";
   }
   return out + implementation + "end.\r\n";
 }
