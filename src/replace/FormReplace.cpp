@@ -4,68 +4,14 @@
 #include <algorithm>
 #include <climits>
 
-#include "pascal/PasParser.h"
 #include "replace/ConversionNotes.h"
+#include "replace/FormScanner.h"
 #include "replace/Replacer.h"
+#include "rtl/TextEdits.h"
 
 namespace mirel {
 
 namespace {
-
-// The scanning state of one object header.
-struct TFormObject {
-  String ObjName;
-  String ClassName;
-  String LastIdent;
-  bool KeywordJustRead = false;    // the next identifier is the object's name
-  bool ClassNameExpected = false;  // the next identifier is its class
-};
-
-bool IsKeyword(int code) {
-  return code >= LexKwEnd && code <= LexKwUses;
-}
-
-// The Pascal lexer as the form scans need it: it can continue after an
-// object the form parser has taken (the scan resumes where the parse ended,
-// as if the text had been cut there, without copying the rest of the text),
-// and it gives a keyword that stands where a name does as an identifier:
-//  - the object's name or class in a header (a component named Item);
-//  - a property name ("End = 1", "Item.Tag = 2") or a part of one;
-//  - a value ("Kind = end").
-// Such a keyword opens and closes nothing. Counting a property named End as
-// the end of its object would make the depth of the objects after it wrong,
-// down to a depth below the form's root.
-class TFormScanner : public TPasParser {
- public:
-  using TPasParser::TPasParser;
-  void ContinueAt(size_t pos) {
-    SetPos(pos);
-    last_ = LexEnd;
-  }
-
-  int Next(StringView& lexem, const TFormObject& obj) {
-    int code = GetNext(lexem);
-    if (IsKeyword(code) && (obj.KeywordJustRead || obj.ClassNameExpected || last_ == LexEqual ||
-                            last_ == LexDot || NameFollows(PrevPos() + lexem.size())))
-      code = LexIdent;
-    // Braces hold binary data in a form, a value like any other.
-    if (code != LexBlank) last_ = code;
-    return code;
-  }
-
- private:
-  // Whether "=" or "." follows pos, after blanks: what stands before is a
-  // property name.
-  bool NameFollows(size_t pos) const {
-    const StringView text = Text();
-    while (pos < text.size() &&
-           (text[pos] == u' ' || text[pos] == u'\t' || text[pos] == u'\r' || text[pos] == u'\n'))
-      ++pos;
-    return pos < text.size() && (text[pos] == u'=' || text[pos] == u'.');
-  }
-
-  int last_ = LexEnd;  // the last lexem's code, blanks aside
-};
 
 bool IsFormDelimiter(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
@@ -151,8 +97,8 @@ TConvertedObject ConvertedObjectReport(const TFormParser& parser, StringView old
       const bool same = p.Name == fate.Name && p.Values.size() == oldLines.size() &&
                         std::equal(p.Values.begin(), p.Values.end(), oldLines.begin());
       if (!same)
-        object.Converted.push_back({String(fate.Name), ReportValue(oldLines), p.Name,
-                                    ReportValue(p.Values), line});
+        object.Converted.push_back(
+            {String(fate.Name), ReportValue(oldLines), p.Name, ReportValue(p.Values), line});
     }
   }
   return object;
@@ -210,19 +156,11 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile, T
                                      String& formText, TFileConversion& conversion) const {
   formText = std::move(form.Text);
   TFormScanner lexer(formText);
-  // The output is the text with a few pieces replaced: what lies between
-  // them is copied in runs, not lexem by lexem.
-  String out;
-  size_t copied = 0;  // the text before this is in out
-  const auto copyUpTo = [&](size_t pos) {
-    if (out.empty()) out.reserve(formText.size() + formText.size() / 8);
-    out.append(formText, copied, pos - copied);
-    copied = pos;
-  };
+  TTextEdits edits;
   int count = 0;
   int depth = -1;
-  TFormObject obj;
-  size_t keywordPos = 0;    // 0-based index of the last "object" keyword
+  String objName;           // of the header being read
+  size_t keywordPos = 0;    // 0-based index of the last header keyword
   size_t tooDeepUntil = 0;  // objects before this nest too deeply to be parsed
   int tooDeep = 0;
   int headers = 0;  // object headers met; the first is the form's root
@@ -233,8 +171,10 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile, T
     report->Encoding = form.Encoding->Name();
     lines.emplace(formText);
   }
-  const auto notConverted = [&](StringView className, size_t at, const char16_t* reason) {
-    if (report) report->NotConverted.push_back({obj.ObjName, String(className), lines->LineOf(at), reason});
+  const auto notConverted = [&](StringView className, const char16_t* reason) {
+    if (report)
+      report->NotConverted.push_back(
+          {objName, String(className), lines->LineOf(keywordPos), reason});
   };
   // Objects that kept their properties but got the target class: the form
   // is written for them too, so that it names the classes its converted unit
@@ -242,7 +182,8 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile, T
   int renamed = 0;
 
   StringView lexem;
-  for (int code; (code = lexer.Next(lexem, obj)) != LexEnd;) {
+  THeaderRole role;
+  for (int code; (code = lexer.Next(lexem, role)) != LexEnd;) {
     switch (code) {
       case LexKwObject:
       case LexKwInherited:
@@ -250,7 +191,6 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile, T
         // An inherited or inline object repeats an object of the ancestor
         // form or frame: it is converted as the ancestor's is, or the
         // descendant would name a class the ancestor no longer has.
-        obj.KeywordJustRead = true;
         keywordPos = lexer.PrevPos();
         ++headers;
         ++depth;
@@ -267,70 +207,56 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile, T
         // as roots, never as objects above the root.
         if (depth >= 0) --depth;
         break;
-      case LexIdent:
-        if (obj.KeywordJustRead) {
-          obj.ObjName = lexem;
-          obj.KeywordJustRead = false;
-          obj.ClassNameExpected = true;
-        } else if (obj.ClassNameExpected) {
-          obj.ClassName = lexem;
-          obj.ClassNameExpected = false;
-          const String* target = FindTargetClass(lexem);
-          if (target && headers == 1) {
-            // The form, data module or frame itself: its class is the one
-            // its unit declares, whatever its name, never a component.
-            conversion.LogLines.push_back(FormRootKeptNote(obj.ObjName, lexem));
-            notConverted(lexem, keywordPos, u"the form itself: its class is its unit's own");
-          } else if (target) {
-            String written;
-            size_t next = 0;
-            if (keywordPos < tooDeepUntil) {
-              // Inside an object the parser could not follow to its end for
-              // its depth: this one nests as deep, and parsing each of them
-              // again would cost time that grows with the square of the depth.
-              copyUpTo(lexer.PrevPos());
-              out += *target;
-              copied += lexem.size();
-              ++tooDeep;
-              ++renamed;
-              notConverted(lexem, keywordPos,
-                           u"nested too deeply to be parsed; only its class name was replaced");
-            } else if (ConvertObject(parser, formText, *target, keywordPos, depth, written, next)) {
-              ++count;
-              if (report)
-                report->Objects.push_back(
-                    ConvertedObjectReport(parser, lexem, *target, keywordPos, *lines));
-              copyUpTo(keywordPos);
-              out += written;
-              copied = next;
-              lexer.ContinueAt(next);
-              --depth;  // its "end" has been consumed with it
-            } else {
-              // Not parsed: only the class name changes, and that is not
-              // counted as a converted object. Its old properties may not
-              // load under the new class, so the log says which it was.
-              copyUpTo(lexer.PrevPos());
-              out += *target;
-              copied += lexem.size();
-              conversion.LogLines.push_back(
-                  u"Object " + String(obj.ObjName) + u": " + String(lexem) +
-                  u" could not be converted; only its class name was replaced");
-              notConverted(lexem, keywordPos,
-                           u"its properties could not be parsed; only its class name was replaced");
-              ++renamed;
-              if (parser.DepthExceeded())
-                tooDeepUntil = static_cast<size_t>(parser.DepthExceededAt() - 1);
-            }
-            continue;
-          }
+      case LexIdent: {
+        if (role == THeaderRole::ObjectName) objName = lexem;
+        if (role != THeaderRole::ClassName) break;
+        const String* target = FindTargetClass(lexem);
+        if (!target) break;
+        if (headers == 1) {
+          // The form, data module or frame itself: its class is the one its
+          // unit declares, whatever its name, never a component.
+          conversion.LogLines.push_back(FormRootKeptNote(objName, lexem));
+          notConverted(lexem, u"the form itself: its class is its unit's own");
+          break;
+        }
+        String written;
+        size_t next = 0;
+        if (keywordPos < tooDeepUntil) {
+          // Inside an object the parser could not follow to its end for its
+          // depth: this one nests as deep, and parsing each of them again
+          // would cost time that grows with the square of the depth.
+          edits.Add(lexer.PrevPos(), lexem.size(), *target);
+          ++tooDeep;
+          ++renamed;
+          notConverted(lexem, u"nested too deeply to be parsed; only its class name was replaced");
+        } else if (ConvertObject(parser, formText, *target, keywordPos, depth, written, next)) {
+          ++count;
+          if (report)
+            report->Objects.push_back(
+                ConvertedObjectReport(parser, lexem, *target, keywordPos, *lines));
+          edits.Add(keywordPos, next - keywordPos, std::move(written));
+          lexer.ContinueAt(next);
+          --depth;  // its "end" has been consumed with it
+        } else {
+          // Not parsed: only the class name changes, and that is not counted
+          // as a converted object. Its old properties may not load under the
+          // new class, so the log says which it was.
+          edits.Add(lexer.PrevPos(), lexem.size(), *target);
+          conversion.LogLines.push_back(u"Object " + objName + u": " + String(lexem) +
+                                        u" could not be converted; only its class name was "
+                                        u"replaced");
+          notConverted(lexem,
+                       u"its properties could not be parsed; only its class name was replaced");
+          ++renamed;
+          if (parser.DepthExceeded())
+            tooDeepUntil = static_cast<size_t>(parser.DepthExceededAt() - 1);
         }
         break;
+      }
       default:
         break;
     }
   }
-  const bool changed = count > 0 || renamed > 0;
-  if (changed) copyUpTo(formText.size());
 
   if (tooDeep > 0)
     conversion.LogLines.push_back(
@@ -342,8 +268,8 @@ void TComponentReplacer::ConvertForm(TFormFile form, const String& outputFile, T
   if (!form.Binary && !form.HasPreamble && LooksLikeUnmarkedUtf16(formText))
     conversion.LogLines.push_back(UnmarkedUtf16Note(*form.Encoding));
   conversion.LogLines.push_back(ChangesText(count > 0 ? count : renamed));
-  if (changed) {
-    conversion.Output = FormFileBytes(form, out, outputFile);
+  if (!edits.Empty()) {
+    conversion.Output = FormFileBytes(form, edits.ApplyTo(formText), outputFile);
     conversion.Changed = true;
   }
 }
@@ -372,44 +298,38 @@ void TComponentReplacer::CollectDatabaseNames(const String& formFileName) {
 
   TFormScanner lexer(std::move(text));
   lexer.SetQuotedString(false);
-  TFormObject obj;
+  // Of the object being read; inherited and inline objects are named like
+  // any other, so the root of a form that inherits from another is its
+  // first header.
+  String objName, className, lastIdent;
   String formName;
   bool rootSeen = false;
   StringView lexem;
-  for (int code; (code = lexer.Next(lexem, obj)) != LexEnd;) {
+  THeaderRole role;
+  for (int code; (code = lexer.Next(lexem, role)) != LexEnd;) {
     switch (code) {
-      case LexKwObject:
-      case LexKwInherited:
-      case LexKwInline:
-        // Inherited and inline objects are named like any other: the root of
-        // a form that inherits from another is its first header.
-        obj.KeywordJustRead = true;
-        break;
       case LexKwEnd:
-        obj.ObjName.clear();
-        obj.ClassName.clear();
+        objName.clear();
+        className.clear();
         break;
       case LexIdent:
-        if (obj.KeywordJustRead) {
-          obj.ObjName = lexem;
-          obj.KeywordJustRead = false;
-          obj.ClassNameExpected = true;
+        if (role == THeaderRole::ObjectName) {
+          objName = lexem;
           if (!rootSeen) {
             formName = lexem;
             rootSeen = true;
           }
-        } else if (obj.ClassNameExpected) {
-          obj.ClassName = lexem;
-          obj.ClassNameExpected = false;
+        } else if (role == THeaderRole::ClassName) {
+          className = lexem;
         }
-        obj.LastIdent = lexem;
+        lastIdent = lexem;
         break;
       case LexString:
         // A name with '=' could not be looked up as a name=value line, and an
         // empty one names no database.
-        if (obj.ClassName == u"TDatabase" && obj.LastIdent == u"DatabaseName" && !lexem.empty() &&
-            lexem.find(u'=') == StringView::npos && !obj.ObjName.empty())
-          database_map_.SetValue(lexem, formName + u"." + obj.ObjName);
+        if (className == u"TDatabase" && lastIdent == u"DatabaseName" && !lexem.empty() &&
+            lexem.find(u'=') == StringView::npos && !objName.empty())
+          database_map_.SetValue(lexem, formName + u"." + objName);
         break;
       default:
         break;

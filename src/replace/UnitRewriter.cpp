@@ -8,6 +8,7 @@
 #include "replace/ConversionNotes.h"
 #include "replace/FileNames.h"
 #include "replace/Replacer.h"
+#include "rtl/TextEdits.h"
 
 namespace mirel {
 
@@ -122,10 +123,7 @@ int TComponentReplacer::RewriteUnit(const TTextFile& unit, const String& sourceF
                                     TFileConversion& conversion, std::vector<String>& declared,
                                     std::map<String, int>* names) const {
   TPasParser lexer(unit.Text);
-  // The text with a few lexems replaced: what lies between them is copied
-  // in runs, not lexem by lexem.
-  String out;
-  size_t copied = 0;  // the text before this is in out
+  TTextEdits edits;
   int count = 0;
   bool inUses = false;
   size_t usesPos = 0;  // where the clause we are in begins
@@ -193,20 +191,14 @@ int TComponentReplacer::RewriteUnit(const TTextFile& unit, const String& sourceF
       default:
         break;
     }
-    if (isReplaced && replaced != lexem) {
-      if (out.empty()) out.reserve(unit.Text.size() + 256);
-      const size_t at = lexer.PrevPos();
-      out.append(unit.Text, copied, at - copied);
-      out += replaced;
-      copied = at + lexem.size();
-      conversion.Changed = true;
-    }
+    if (isReplaced && replaced != lexem)
+      edits.Add(lexer.PrevPos(), lexem.size(), std::move(replaced));
   }
   if (declaration == kClass) declared.emplace_back(declaredName);
 
-  if (conversion.Changed) {
-    out.append(unit.Text, copied, String::npos);
-    conversion.Output = unit.Bytes(out);
+  if (!edits.Empty()) {
+    conversion.Changed = true;
+    conversion.Output = unit.Bytes(edits.ApplyTo(unit.Text));
   }
   return count;
 }
@@ -267,7 +259,7 @@ String TComponentReplacer::ResourceFormName(StringView directive, const String& 
 
 void TComponentReplacer::AddResourceForm(const String& formFile) {
   TFileKind kind;
-  const String found = FindFileIgnoringCase(formFile, *fs_, &kind);
+  const String found = FindNamedFile(formFile, &kind);
   if (kind != TFileKind::fkFile) {
     // The unit is converted without it; the user should know its form was
     // not.
