@@ -5,10 +5,12 @@ ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc)
 GENERATOR  ?= Ninja
+# ON turns compiler warnings into errors; CI sets it.
+WERROR     ?= OFF
 
 PREFIX     ?= /usr/local
 
-.PHONY: all deps build test asan-test tsan-test demo bench screenshots fuzz fuzz-smoke install \
+.PHONY: format-check all deps build test asan-test tsan-test demo bench screenshots fuzz fuzz-smoke install \
 	package package-check clean
 
 all: build
@@ -17,7 +19,7 @@ deps:
 	@scripts/deps.sh
 
 $(BUILD)/build.ninja: CMakeLists.txt | deps
-	cmake -S . -B $(BUILD) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIREL_WERROR=$(WERROR)
 
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
@@ -42,7 +44,7 @@ package-check: build
 # The same suite under AddressSanitizer and UndefinedBehaviorSanitizer; any
 # report fails the run (halt_on_error, and -fno-sanitize-recover for UBSan).
 asan-test: deps
-	cmake -S . -B $(ASAN_BUILD) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DMIREL_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DMIREL_SANITIZE=ON -DMIREL_WERROR=$(WERROR)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
@@ -52,7 +54,7 @@ asan-test: deps
 # The run's tests under ThreadSanitizer: a run converts files on worker
 # threads, and these tests run it with several.
 tsan-test: deps
-	cmake -S . -B $(TSAN_BUILD) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DMIREL_TSAN=ON
+	cmake -S . -B $(TSAN_BUILD) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DMIREL_TSAN=ON -DMIREL_WERROR=$(WERROR)
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target mirel_tests_replace
 	TSAN_OPTIONS=halt_on_error=1 $(TSAN_BUILD)/bin/mirel_tests_replace
 
@@ -72,7 +74,7 @@ screenshots: build
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 300
 $(FUZZ_BUILD)/build.ninja: CMakeLists.txt | deps
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIREL_WERROR=$(WERROR) \
 	  -DMIREL_FUZZ=ON -DMIREL_BUILD_GUI=OFF -DMIREL_BUILD_TESTS=OFF
 
 fuzz: deps $(FUZZ_BUILD)/build.ninja
@@ -87,6 +89,11 @@ fuzz-smoke: deps $(FUZZ_BUILD)/build.ninja
 # bench/results/latest.txt. Uses its own Release build in build-bench.
 bench: deps
 	bench/run.sh build-bench
+
+# The formatting of .clang-format on every C++ file of src/, tests/ and
+# bench/; fails on the first file that differs (clang-format -i fixes it).
+format-check: deps
+	find src tests bench \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run --Werror
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) build-bench

@@ -29,6 +29,7 @@ xauth
 clang
 libclang-rt-14-dev
 nlohmann-json3-dev
+clang-format
 help2man
 dpkg-dev
 file

@@ -137,8 +137,9 @@ TEST_F(WizardPlugin, AFailingRunIsReportedAndNothingIsReloaded) {
   EXPECT_NE(std::string::npos, LastMessage().find("Failed to create directory."));
   EXPECT_EQ(before, window->ViewOf(mainUnit)->Text());
   for (const auto& [name, bytes] : originals) {
-    if (name != "RBackup")
+    if (name != "RBackup") {
       EXPECT_TRUE(bytes == ReadBytes(folder + u"/" + FromUtf8(name))) << name << " changed";
+    }
   }
 }
 

@@ -214,7 +214,9 @@ TEST(EncodingUnicodeBigEndian, DecodesHighByteFirstAndEveryByteStringComesBack) 
       const String units = enc.GetString(bytes);
       bool raw = false;
       for (char16_t u : units) raw = raw || (u >= 0xDC00 && u <= 0xDCFF);
-      if (!raw) ASSERT_EQ(units, TEncoding::Unicode().GetString(swapped)) << "round " << round;
+      if (!raw) {
+        ASSERT_EQ(units, TEncoding::Unicode().GetString(swapped)) << "round " << round;
+      }
     }
   }
 }
