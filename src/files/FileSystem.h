@@ -7,8 +7,9 @@
 // boundary. File contents are bytes (std::string); decoding is the caller's.
 //
 // TFileSystem::Real() is the POSIX implementation, a process-wide object that
-// lives for the whole program. TFaultyFileSystem (FaultyFileSystem.h) wraps
-// another file system and fails the operations a test asks it to fail.
+// lives for the whole program. The tests' TFaultyFileSystem
+// (tests/support/FaultyFileSystem.h) wraps another file system and fails the
+// operations a test asks it to fail.
 #pragma once
 
 #include <cstdint>

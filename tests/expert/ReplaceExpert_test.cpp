@@ -5,10 +5,10 @@
 #include <QApplication>
 
 #include "ExpertFixture.h"
-#include "files/FaultyFileSystem.h"
 #include "host/DiskProjectHost.h"
 #include "ide/IDEUtils.h"
 #include "replace/KyReplacer.h"
+#include "support/FaultyFileSystem.h"
 #include "wizard/Dialogs.h"
 #include "wizard/SettingsStore.h"
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <map>
 
-#include "files/FaultyFileSystem.h"
 #include "files/FileUtils.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FilesTempDir.h"
 
 namespace mirel {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "files/FaultyFileSystem.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FilesTempDir.h"
 
 namespace mirel {

@@ -9,10 +9,10 @@
 
 #include <filesystem>
 
-#include "files/FaultyFileSystem.h"
 #include "files/FileUtils.h"
 #include "files/FolderLock.h"
 #include "files/LogWriter.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FilesTempDir.h"
 
 namespace mirel {

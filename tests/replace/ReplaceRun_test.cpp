@@ -6,12 +6,12 @@
 
 #include <filesystem>
 
-#include "files/FaultyFileSystem.h"
 #include "host/DiskProjectHost.h"
 #include "ide/IDEUtils.h"
 #include "replace/KyReplacer.h"
 #include "replace/UndoFile.h"
 #include "rtl/Hooks.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FilesTempDir.h"
 #include "support/RunLog.h"
 

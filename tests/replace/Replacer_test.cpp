@@ -9,9 +9,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "files/FaultyFileSystem.h"
 #include "replace/KyReplacer.h"
 #include "rtl/FormConvert.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FilesTempDir.h"
 #include "support/FormTestText.h"
 

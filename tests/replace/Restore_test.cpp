@@ -10,11 +10,11 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "files/FaultyFileSystem.h"
 #include "files/FolderLock.h"
 #include "replace/FileNames.h"
 #include "replace/RunManifest.h"
 #include "replace/UndoFile.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FilesTempDir.h"
 
 using namespace mirel;

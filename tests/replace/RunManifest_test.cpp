@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "files/FaultyFileSystem.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FilesTempDir.h"
 
 using namespace mirel;

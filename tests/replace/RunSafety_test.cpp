@@ -11,7 +11,6 @@
 #include <iterator>
 #include <map>
 
-#include "files/FaultyFileSystem.h"
 #include "files/FileUtils.h"
 #include "files/FolderLock.h"
 #include "host/DiskProjectHost.h"
@@ -20,6 +19,7 @@
 #include "replace/KyReplacer.h"
 #include "replace/UndoFile.h"
 #include "rtl/Hooks.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FilesTempDir.h"
 #include "support/RunLog.h"
 

@@ -1,4 +1,4 @@
-#include "files/FaultyFileSystem.h"
+#include "support/FaultyFileSystem.h"
 
 #include <fnmatch.h>
 

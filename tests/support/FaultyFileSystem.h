@@ -61,8 +61,7 @@ class TFaultyFileSystem final : public TFileSystem {
   String RealPath(const String& path) override { return inner_.RealPath(path); }
   TFsResult ListFolder(const String& folder, std::vector<TFolderEntry>& entries) override;
   TFsResult ReadFile(const String& path, std::string& contents) override;
-  TFsResult WriteFile(const String& path, std::string_view contents,
-                      bool durable = true) override;
+  TFsResult WriteFile(const String& path, std::string_view contents, bool durable = true) override;
   TFsResult CopyFile(const String& from, const String& to, bool overwrite,
                      bool durable = true) override;
   TFsResult LinkFile(const String& from, const String& to) override;
