@@ -49,12 +49,4 @@ void WriteOutput(const std::string& path, std::string_view bytes) {
   if (!r) throw TCliError(u"cannot write " + FromUtf8(path) + u": " + r.Message(), exitFailure);
 }
 
-String DecodeTextFile(std::string_view bytes) {
-  if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE")
-    return TEncoding::Unicode().GetString(bytes.substr(2));
-  if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
-    return TEncoding::UTF8().GetString(bytes.substr(3));
-  return TEncoding::Default().GetString(bytes);
-}
-
 }  // namespace mirel::cli

@@ -50,8 +50,4 @@ std::string ReadInput(const std::string& path);
 /// (failure); a file that cannot be written is left as it was.
 void WriteOutput(const std::string& path, std::string_view bytes);
 
-/// Decodes a text file as the tool reads source files: UTF-16LE after FF FE,
-/// UTF-8 after EF BB BF, otherwise the default code page.
-String DecodeTextFile(std::string_view bytes);
-
 }  // namespace mirel::cli

@@ -7,6 +7,7 @@
 #include "rtl/Encoding.h"
 #include "rtl/FormConvert.h"
 #include "rtl/FormText.h"
+#include "rtl/TextFile.h"
 
 namespace mirel::cli {
 
@@ -84,7 +85,7 @@ int FormToBinary(const TFormOptions& o) {
     throw TCliError(Path(o.in) + u" is already a binary form file", exitBadInput);
   std::string binary;
   try {
-    const TFormObjectNode root = ReadFormText(DecodeTextFile(data), TEncoding::Default());
+    const TFormObjectNode root = ReadFormText(ReadTextFile(data).Text, TEncoding::Default());
     const TBinaryFormKind kind = ChooseKind(o, root);
     const std::string stream = WriteObjectStream(root);
     binary = kind.HasHeader ? WriteResourceFile(kind.Header, stream) : stream;

@@ -27,14 +27,14 @@ class DiskEditor final : public Interface,
   String GetFileName() override { return file_; }
   void Show() override;
 
-  std::optional<std::string> Buffer() {
-    if (!buffer_) Reload();
+  std::optional<std::string> Buffer(TFileSystem& fs) {
+    if (!buffer_) Reload(fs);
     return buffer_;
   }
   /// Keeps the old buffer when the file cannot be read.
-  bool Reload() {
+  bool Reload(TFileSystem& fs) {
     try {
-      buffer_ = ReadFileBytes(file_);
+      buffer_ = ReadFileBytes(file_, fs);
       return true;
     } catch (const EFOpenError&) {
       return false;
@@ -85,10 +85,11 @@ void DiskEditor<Interface>::Show() {
 
 class DiskUnit final : public IOTAModule {
  public:
-  DiskUnit(std::weak_ptr<Session> session, String file, std::shared_ptr<IOTAProject> owner)
+  DiskUnit(std::weak_ptr<Session> session, String file, std::shared_ptr<IOTAProject> owner,
+           TFileSystem& fs)
       : session_(std::move(session)), file_(std::move(file)), owner_(std::move(owner)) {
     code_ = std::make_shared<CodeEditor>(session_, file_);
-    FindForm();
+    FindForm(fs);
   }
 
   String GetFileName() override { return file_; }
@@ -116,8 +117,8 @@ class DiskUnit final : public IOTAModule {
   FormEditor* Form() { return form_.get(); }
 
   /// Looks for the form file again; it may have appeared or gone.
-  void FindForm() {
-    const String formFile = FindFormFile(file_);
+  void FindForm(TFileSystem& fs) {
+    const String formFile = FindFormFile(file_, fs);
     if (formFile.empty())
       form_.reset();
     else if (!form_ || form_->GetFileName() != formFile)
@@ -216,9 +217,9 @@ bool HasDrive(StringView path) {
 
 // The full name of a file the project names. A Windows drive path cannot name
 // a file here and is kept as written.
-String ResolveProjectPath(const String& folder, const String& path) {
+String ResolveProjectPath(const String& folder, const String& path, TFileSystem& fs) {
   if (HasDrive(path)) return path;
-  return ResolveCase(JoinPath(folder, path));
+  return ResolveCase(JoinPath(folder, path), fs);
 }
 
 }  // namespace
@@ -251,13 +252,13 @@ void TDiskProjectHost::Install() {
 }
 
 void TDiskProjectHost::Open(const String& FileName) {
-  const String file = ResolveCase(AbsolutePath(ToSlashes(FileName)));
+  const String file = ResolveCase(AbsolutePath(ToSlashes(FileName)), *fs_);
   const bool isDproj = EndsText(u".dproj", file);
   if (!isDproj && !EndsText(u".dpr", file))
     throw Exception(u"\"" + FileName + u"\" is not a Delphi project file (.dpr or .dproj).");
   // Read everything before the current project is touched: a file that fails
   // leaves the open project as it was.
-  const TProjectFile parsed = isDproj ? ReadDproj(file) : ReadDpr(file);
+  const TProjectFile parsed = isDproj ? ReadDproj(file, *fs_) : ReadDpr(file, *fs_);
   const String folder = ExtractDir(file);
 
   auto session = std::make_shared<Session>();
@@ -265,11 +266,11 @@ void TDiskProjectHost::Open(const String& FileName) {
   std::vector<String> moduleFiles{file};
   String source = file;
   if (!parsed.MainSource.empty()) {
-    source = ResolveProjectPath(folder, parsed.MainSource);
+    source = ResolveProjectPath(folder, parsed.MainSource, *fs_);
     moduleFiles.push_back(source);
   }
   for (const auto& unit : parsed.Units)
-    moduleFiles.push_back(ResolveProjectPath(folder, unit.Path));
+    moduleFiles.push_back(ResolveProjectPath(folder, unit.Path, *fs_));
 
   session->project = std::make_shared<DiskProject>(session, file, source, moduleFiles);
   session->group =
@@ -280,7 +281,8 @@ void TDiskProjectHost::Open(const String& FileName) {
     const bool seen = std::any_of(session->units.begin(), session->units.end(),
                                   [&](const auto& u) { return u->GetFileName() == unitFile; });
     if (!seen)
-      session->units.push_back(std::make_shared<DiskUnit>(session, unitFile, session->project));
+      session->units.push_back(
+          std::make_shared<DiskUnit>(session, unitFile, session->project, *fs_));
   }
   session_ = std::move(session);
   if (OnProjectChanged) OnProjectChanged();
@@ -333,7 +335,8 @@ bool WithEditorOf(Session& s, const String& fileName, Fn&& fn) {
 std::optional<std::string> TDiskProjectHost::EditorBuffer(const String& FileName) {
   std::optional<std::string> result;
   if (session_)
-    WithEditorOf(*session_, FileName, [&](auto& editor, DiskUnit*) { result = editor.Buffer(); });
+    WithEditorOf(*session_, FileName,
+                 [&](auto& editor, DiskUnit*) { result = editor.Buffer(*fs_); });
   return result;
 }
 
@@ -376,9 +379,9 @@ bool TDiskProjectHost::ReloadFile(const String& FileName) {
   bool reloaded = false;
   String file;
   const bool found = WithEditorOf(*session_, FileName, [&](auto& editor, DiskUnit* unit) {
-    reloaded = editor.Reload();
+    reloaded = editor.Reload(*fs_);
     file = editor.GetFileName();
-    if (unit != nullptr) unit->FindForm();
+    if (unit != nullptr) unit->FindForm(*fs_);
   });
   if (!found || !reloaded) return false;
   reloaded_.push_back(file);

@@ -16,6 +16,10 @@
 //    reports it through OnFileReloaded and ReloadedFiles), and a main menu
 //    with the top-level items File, Edit, Project, Tools and Help.
 //
+// Every read of the disk (project files, editor buffers, the search for
+// files without regard to case) goes through the host's file system, the
+// real one unless SetFileSystem gives another.
+//
 // Usage:
 //   TDiskProjectHost host;
 //   host.Open(u"/src/app/App.dproj");   // throws on an unreadable or malformed file
@@ -36,6 +40,7 @@
 #include <string>
 #include <vector>
 
+#include "files/FileSystem.h"
 #include "ide/ToolsAPI.h"
 
 namespace mirel {
@@ -52,6 +57,11 @@ class TDiskProjectHost : public IBorlandIDEServices,
 
   /// Makes this host the one BorlandIDEServices points at.
   void Install();
+
+  /// The file system the host reads through. Borrowed: it must outlive the
+  /// host; set it before the project is opened.
+  TFileSystem& FileSystem() const { return *fs_; }
+  void SetFileSystem(TFileSystem& fs) { fs_ = &fs; }
 
   /// Opens a project from a .dpr or .dproj file (extension in any case) in a
   /// new project group, closing the current one. Throws EFOpenError when the
@@ -111,6 +121,7 @@ class TDiskProjectHost : public IBorlandIDEServices,
   struct Session;  // the objects of the open project
 
  private:
+  TFileSystem* fs_ = &TFileSystem::Real();
   std::shared_ptr<Session> session_;
   TMainMenu main_menu_;
   std::vector<std::shared_ptr<IOTAWizard>> wizards_;

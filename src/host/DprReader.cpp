@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "host/HostFiles.h"
+#include "rtl/TextFile.h"
 
 namespace mirel {
 
@@ -322,9 +323,9 @@ TProjectFile ParseDpr(StringView text, const String& fileName) {
   return DprParser(text, fileName).Parse();
 }
 
-TProjectFile ReadDpr(const String& fileName) {
-  const std::string bytes = diskhost::ReadFileBytes(fileName);
-  return ParseDpr(diskhost::DecodeText(bytes), fileName);
+TProjectFile ReadDpr(const String& fileName, TFileSystem& fs) {
+  const std::string bytes = diskhost::ReadFileBytes(fileName, fs);
+  return ParseDpr(ReadTextFile(bytes, TUnmarkedText::DetectUtf8).Text, fileName);
 }
 
 }  // namespace mirel

@@ -5,6 +5,7 @@
 // under {$IFDEF} is found whether or not the symbol would be defined.
 #pragma once
 
+#include "files/FileSystem.h"
 #include "host/ProjectFile.h"
 
 namespace mirel {
@@ -15,8 +16,8 @@ namespace mirel {
 /// clause, or a uses entry that is not `Name [in 'path']`.
 TProjectFile ParseDpr(StringView text, const String& fileName);
 
-/// Reads and parses a .dpr file. Throws EFOpenError when it cannot be read,
+/// Reads (through fs) and parses a .dpr file. Throws EFOpenError when it cannot be read,
 /// EProjectFileError as ParseDpr.
-TProjectFile ReadDpr(const String& fileName);
+TProjectFile ReadDpr(const String& fileName, TFileSystem& fs = TFileSystem::Real());
 
 }  // namespace mirel

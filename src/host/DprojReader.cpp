@@ -117,8 +117,8 @@ TProjectFile ParseDproj(std::string_view xml, const String& fileName) {
   return result;
 }
 
-TProjectFile ReadDproj(const String& fileName) {
-  return ParseDproj(diskhost::ReadFileBytes(fileName), fileName);
+TProjectFile ReadDproj(const String& fileName, TFileSystem& fs) {
+  return ParseDproj(diskhost::ReadFileBytes(fileName, fs), fileName);
 }
 
 }  // namespace mirel

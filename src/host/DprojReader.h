@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "files/FileSystem.h"
 #include "host/ProjectFile.h"
 
 namespace mirel {
@@ -16,8 +17,8 @@ namespace mirel {
 /// Include. The document is read without network access or entity expansion.
 TProjectFile ParseDproj(std::string_view xml, const String& fileName);
 
-/// Reads and parses a .dproj file. Throws EFOpenError when it cannot be read,
+/// Reads (through fs) and parses a .dproj file. Throws EFOpenError when it cannot be read,
 /// EProjectFileError as ParseDproj.
-TProjectFile ReadDproj(const String& fileName);
+TProjectFile ReadDproj(const String& fileName, TFileSystem& fs = TFileSystem::Real());
 
 }  // namespace mirel

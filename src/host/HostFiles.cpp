@@ -1,82 +1,16 @@
 #include "host/HostFiles.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
-
-#include "rtl/Encoding.h"
 
 namespace mirel::diskhost {
 
-namespace fs = std::filesystem;
-
-namespace {
-
-fs::path OsPath(StringView path) {
-  return fs::path(ToUtf8(path));
-}
-
-bool IsWellFormedUtf8(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    size_t n;
-    uint32_t cp;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if ((c & 0xE0) == 0xC0) {
-      n = 1;
-      cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      n = 2;
-      cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      n = 3;
-      cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + n >= s.size()) return false;  // truncated sequence
-    for (size_t k = 1; k <= n; ++k) {
-      const auto d = static_cast<unsigned char>(s[i + k]);
-      if ((d & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-    if ((n == 1 && cp < 0x80) || (n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) ||
-        (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
-      return false;
-    i += n + 1;
-  }
-  return true;
-}
-
-}  // namespace
-
-std::string ReadFileBytes(const String& fileName) {
-  std::ifstream in(OsPath(fileName), std::ios::binary);
-  if (!in) {
-    const int err = errno;
-    throw EFOpenError(u"Cannot open file \"" + fileName + u"\". " +
-                      FromUtf8(std::strerror(err != 0 ? err : ENOENT)));
-  }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw EFOpenError(u"Cannot read file \"" + fileName + u"\".");
+std::string ReadFileBytes(const String& fileName, TFileSystem& fs) {
+  std::string bytes;
+  const TFsResult r = fs.ReadFile(fileName, bytes);
+  if (!r) throw EFOpenError(u"Cannot open file \"" + fileName + u"\". " + r.Message());
   return bytes;
-}
-
-String DecodeText(std::string_view bytes) {
-  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE')
-    return TEncoding::Unicode().GetString(bytes.substr(2));
-  if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
-    return TEncoding::UTF8().GetString(bytes.substr(3));
-  if (IsWellFormedUtf8(bytes)) return TEncoding::UTF8().GetString(bytes);
-  return TEncoding::Default().GetString(bytes);
 }
 
 String ToSlashes(StringView path) {
@@ -124,7 +58,7 @@ String JoinPath(StringView dir, StringView rel) {
 String AbsolutePath(StringView path) {
   if (!path.empty() && path[0] == u'/') return NormalizePath(path);
   std::error_code ec;
-  const fs::path cwd = fs::current_path(ec);
+  const std::filesystem::path cwd = std::filesystem::current_path(ec);
   return NormalizePath(JoinPath(FromUtf8(cwd.string()), path));
 }
 
@@ -147,38 +81,34 @@ String ExtractBaseName(StringView path) {
   return name;
 }
 
-bool FileExists(const String& path) {
-  std::error_code ec;
-  return fs::is_regular_file(OsPath(path), ec);
+bool FileExists(const String& path, TFileSystem& fs) {
+  return fs.FileExists(path);
 }
 
 namespace {
 
-bool Exists(const String& path) {
-  std::error_code ec;
-  return fs::exists(fs::symlink_status(OsPath(path), ec));
+// Anything of that name, a dangling link included.
+bool Exists(const String& path, TFileSystem& fs) {
+  return fs.LinkStat(path).kind != TFileKind::fkNone;
 }
 
 /// The entry of folder whose name equals name ignoring ASCII case, the first
 /// in name order; empty when none.
-String FindEntryIgnoringCase(const String& folder, StringView name) {
-  std::error_code ec;
-  fs::directory_iterator it(OsPath(folder), ec);
-  if (ec) return String();
+String FindEntryIgnoringCase(const String& folder, StringView name, TFileSystem& fs) {
+  std::vector<TFolderEntry> entries;
+  if (!fs.ListFolder(folder, entries)) return String();
   String best;
-  for (; it != fs::directory_iterator(); it.increment(ec)) {
-    if (ec) break;
-    String entry = FromUtf8(it->path().filename().string());
-    if (SameText(entry, name) && (best.empty() || entry < best)) best = std::move(entry);
-  }
+  for (TFolderEntry& entry : entries)
+    if (SameText(entry.name, name) && (best.empty() || entry.name < best))
+      best = std::move(entry.name);
   return best;
 }
 
 }  // namespace
 
-String ResolveCase(StringView absolutePath) {
+String ResolveCase(StringView absolutePath, TFileSystem& fs) {
   const String path = NormalizePath(absolutePath);
-  if (path.empty() || path[0] != u'/' || Exists(path)) return path;
+  if (path.empty() || path[0] != u'/' || Exists(path, fs)) return path;
   String resolved = u"/";
   size_t start = 1;
   while (start < path.size()) {
@@ -186,10 +116,10 @@ String ResolveCase(StringView absolutePath) {
     if (end == String::npos) end = path.size();
     const StringView part = StringView(path).substr(start, end - start);
     const String exact = JoinPath(resolved, part);
-    if (Exists(exact)) {
+    if (Exists(exact, fs)) {
       resolved = exact;
     } else {
-      const String match = FindEntryIgnoringCase(resolved, part);
+      const String match = FindEntryIgnoringCase(resolved, part, fs);
       if (match.empty()) return JoinPath(resolved, StringView(path).substr(start));
       resolved = JoinPath(resolved, match);
     }
@@ -198,13 +128,13 @@ String ResolveCase(StringView absolutePath) {
   return resolved;
 }
 
-String FindFormFile(const String& unitPath) {
+String FindFormFile(const String& unitPath, TFileSystem& fs) {
   const String folder = ExtractDir(unitPath);
   const String name = ExtractBaseName(unitPath) + u".dfm";
   const String exact = JoinPath(folder, name);
-  if (FileExists(exact)) return exact;
-  const String match = FindEntryIgnoringCase(folder, name);
-  if (!match.empty() && FileExists(JoinPath(folder, match))) return JoinPath(folder, match);
+  if (fs.FileExists(exact)) return exact;
+  const String match = FindEntryIgnoringCase(folder, name, fs);
+  if (!match.empty() && fs.FileExists(JoinPath(folder, match))) return JoinPath(folder, match);
   return String();
 }
 

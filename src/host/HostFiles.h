@@ -1,21 +1,20 @@
-// File access of the disk project host: whole-file reads, the decoding of
-// project sources, and file names resolved as a case-insensitive file system
-// would resolve them. Paths here are absolute or relative with '/' only.
+// File access of the disk project host: whole-file reads and file names
+// resolved as a case-insensitive file system would resolve them. Paths here
+// are absolute or relative with '/' only. Every look at the disk goes through
+// the given file system (the real one unless a test passes another), borrowed
+// for the duration of the call; text is decoded by rtl/TextFile.h.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "files/FileSystem.h"
 #include "rtl/SysUtils.h"
 
 namespace mirel::diskhost {
 
 /// The whole file. Throws EFOpenError naming the file and the reason.
-std::string ReadFileBytes(const String& fileName);
-
-/// Text of a source file: UTF-16LE or UTF-8 by byte-order mark, else UTF-8
-/// when the bytes are well-formed UTF-8, else the legacy code page.
-String DecodeText(std::string_view bytes);
+std::string ReadFileBytes(const String& fileName, TFileSystem& fs = TFileSystem::Real());
 
 /// Backslashes become '/'.
 String ToSlashes(StringView path);
@@ -24,7 +23,9 @@ String ToSlashes(StringView path);
 String NormalizePath(StringView path);
 /// dir joined with rel; rel unchanged when absolute.
 String JoinPath(StringView dir, StringView rel);
-/// The normalised absolute form of path (relative to the current folder).
+/// The normalised absolute form of path (relative to the process's current
+/// folder, which is process state rather than a file access: no file system
+/// is asked).
 String AbsolutePath(StringView path);
 /// Folder part without the trailing '/' ("/" for a file in the root).
 String ExtractDir(StringView path);
@@ -33,16 +34,17 @@ String ExtractName(StringView path);
 /// Name part without its extension.
 String ExtractBaseName(StringView path);
 
-bool FileExists(const String& path);
+/// A regular file (links followed) is there.
+bool FileExists(const String& path, TFileSystem& fs = TFileSystem::Real());
 
 /// The absolute, normalised path with every part that is missing on disk
 /// replaced by the entry of its folder that matches it without regard to
 /// ASCII case (the first in name order when several do). An exact match
 /// always wins; a part no entry matches is kept as given, with the rest.
-String ResolveCase(StringView absolutePath);
+String ResolveCase(StringView absolutePath, TFileSystem& fs = TFileSystem::Real());
 
 /// The form file beside a unit: its base name with ".dfm" in any case; the
 /// exact lower-case name wins. Empty when there is none.
-String FindFormFile(const String& unitPath);
+String FindFormFile(const String& unitPath, TFileSystem& fs = TFileSystem::Real());
 
 }  // namespace mirel::diskhost

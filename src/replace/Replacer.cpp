@@ -8,13 +8,6 @@
 
 namespace mirel {
 
-std::string TTextFile::Bytes(StringView text) const {
-  std::string bytes;
-  if (HasPreamble) bytes = Encoding->Preamble();
-  bytes += Encoding->GetBytes(text);
-  return bytes;
-}
-
 TComponentReplacer::TComponentReplacer(TFormParserClass formParserClass, StringView sourceUnit,
                                        StringView targetUnits, TReplaceOptions& options)
     : form_parser_class_(formParserClass),
@@ -161,20 +154,6 @@ void TComponentReplacer::ApplyConversion(const TFileConversion& conversion,
   if (!conversion.Changed) return;
   WriteOutput(outputFile, conversion.Output);
   ++changed_count_;
-}
-
-TTextFile TComponentReplacer::ReadTextFile(std::string_view bytes) {
-  TTextFile file;
-  if (const TEncoding* marked = TEncoding::FromPreamble(bytes)) {
-    // Written back in the same encoding, after the same mark.
-    file.Encoding = marked;
-    file.HasPreamble = true;
-    file.Text = marked->GetString(bytes.substr(marked->Preamble().size()));
-  } else {
-    file.Encoding = &TEncoding::Default();
-    file.Text = file.Encoding->GetString(bytes);
-  }
-  return file;
 }
 
 TFormFile TComponentReplacer::ReadFormFile(std::string_view bytes, StringView fileName) {

@@ -48,6 +48,7 @@
 #include "rtl/Encoding.h"
 #include "rtl/FormConvert.h"
 #include "rtl/StringList.h"
+#include "rtl/TextFile.h"
 
 namespace mirel {
 
@@ -60,18 +61,6 @@ template <class T>
 std::unique_ptr<TFormParser> FormParserClassOf() {
   return std::make_unique<T>(StateClassOf<TFormParseState>);
 }
-
-/// A text file as read: its text and how to write it back.
-struct TTextFile {
-  String Text;
-  /// The encoding the text was decoded with; one of the TEncoding singletons.
-  const TEncoding* Encoding = &TEncoding::Default();
-  /// The file began with the byte-order mark of Encoding (skipped in Text).
-  bool HasPreamble = false;
-
-  /// text encoded as the file was: the mark (when it had one), then the bytes.
-  std::string Bytes(StringView text) const;
-};
 
 /// A form file as read. A binary form's Text is its form text, decoded with
 /// the default code page.
@@ -196,9 +185,9 @@ class TComponentReplacer {
   /// value, or "". Only "DatabaseName" may be asked (EAssertionFailed else).
   String GetDatabaseComponent(StringView propertyName, StringView value) const;
 
-  /// Decodes a text file: UTF-16LE after FF FE, UTF-16BE after FE FF, UTF-8
-  /// after EF BB BF, else the default code page. Never fails.
-  static TTextFile ReadTextFile(std::string_view bytes);
+  /// Decodes a unit or text form as a run does: rtl/TextFile.h's rule, with
+  /// the default code page for bytes without a mark.
+  static TTextFile ReadTextFile(std::string_view bytes) { return mirel::ReadTextFile(bytes); }
   /// Decodes a form file: binary (with or without the resource header) or
   /// text. Throws EFormFormatError, naming fileName, for a damaged binary form.
   static TFormFile ReadFormFile(std::string_view bytes, StringView fileName);

@@ -5,6 +5,7 @@
 #include "files/FileUtils.h"
 #include "replace/RestorePaths.h"
 #include "rtl/Encoding.h"
+#include "rtl/TextFile.h"
 
 namespace mirel {
 
@@ -14,14 +15,6 @@ bool IsAscii(StringView text) {
   for (char16_t c : text)
     if (c >= 0x80) return false;
   return true;
-}
-
-String DecodeUndoText(std::string_view bytes) {
-  if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
-    return TEncoding::UTF8().GetString(bytes.substr(3));
-  if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE")
-    return TEncoding::Unicode().GetString(bytes.substr(2));
-  return TEncoding::Default().GetString(bytes);
 }
 
 }  // namespace
@@ -34,10 +27,10 @@ TFsResult SaveUndoFile(const TStringList& undo, StringView path, TFileSystem& fs
   for (int i = 0; i < undo.Count(); ++i)
     if (!IsUndoSafeName(undo[i])) return TFsResult::Fail(EINVAL);
   const String text = undo.Text();
-  std::string bytes;
-  if (!IsAscii(text)) bytes = std::string(TEncoding::UTF8().Preamble());
-  bytes += TEncoding::UTF8().GetBytes(text);
-  return fs.WriteFile(String(path), bytes);
+  TTextFile file;
+  file.Encoding = &TEncoding::UTF8();
+  file.HasPreamble = !IsAscii(text);
+  return fs.WriteFile(String(path), file.Bytes(text));
 }
 
 void LoadUndoFile(StringView path, TStringList& lines, TFileSystem& fs) {
@@ -45,7 +38,7 @@ void LoadUndoFile(StringView path, TStringList& lines, TFileSystem& fs) {
   const TFsResult r = fs.ReadFile(String(path), bytes);
   if (!r) throw EFOpenError(u"Cannot open file \"" + String(path) + u"\". " + r.Message());
   lines.Clear();
-  lines.SetText(DecodeUndoText(bytes));
+  lines.SetText(ReadTextFile(bytes).Text);
 }
 
 bool SplitUndoLine(StringView line, StringView undoFolder, TUndoPair& pair, TFileSystem& fs) {

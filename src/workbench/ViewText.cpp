@@ -2,6 +2,7 @@
 
 #include "host/HostFiles.h"
 #include "rtl/FormConvert.h"
+#include "rtl/TextFile.h"
 
 namespace mirel {
 
@@ -15,7 +16,7 @@ TViewText ReadViewText(const QString& file) {
       view.Text = QString::fromStdU16String(BinaryFormToText(bytes, kind));
       view.BinaryForm = true;
     } else {
-      view.Text = QString::fromStdU16String(diskhost::DecodeText(bytes));
+      view.Text = QString::fromStdU16String(ReadTextFile(bytes, TUnmarkedText::DetectUtf8).Text);
     }
   } catch (const std::exception& e) {
     view.Text.clear();

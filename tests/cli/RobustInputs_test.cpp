@@ -1,8 +1,8 @@
 // mirel-migrate on inputs that once broke a run or were passed over in
 // silence, run as a user would: a second run over a migrated project, forms
 // with an "end" too many or a property named End, a form whose only mapped
-// object does not parse, UTF-16 units with and without their mark, and a
-// unit whose form is missing.
+// object does not parse, UTF-16 units with and without their mark, text forms
+// with each byte-order mark, and a unit whose form is missing.
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -134,6 +134,22 @@ TEST_F(RobustInputs, Utf16UnitsAreConvertedWithTheirMarkOrNamedWithoutIt) {
                              "read as windows-1252 text\nNo changes\n"))
       << r.out;
   EXPECT_FALSE(dir_.Exists("out/Bare.pas"));
+}
+
+// form-to-binary reads text forms as a run does: a UTF-16 form of either byte
+// order gives the binary form of its UTF-8 twin.
+TEST_F(RobustInputs, FormTextWithAnyByteOrderMarkBecomesTheSameBinaryForm) {
+  const mirel::String form = u"object Form1: TForm1\r\n  Caption = 'Gr\u00FC\u00DFe'\r\nend\r\n";
+  dir_.Write("Utf8.txt", "\xEF\xBB\xBF" + mirel::ToUtf8(form));
+  dir_.Write("Le.txt", "\xFF\xFE" + mirel::TEncoding::Unicode().GetBytes(form));
+  dir_.Write("Be.txt", "\xFE\xFF" + mirel::TEncoding::BigEndianUnicode().GetBytes(form));
+  for (const char* name : {"Utf8", "Le", "Be"}) {
+    const TRun r = Run(std::string("form-to-binary ") + name + ".txt " + name + ".dfm");
+    ASSERT_EQ(0, r.code) << name << ": " << r.err;
+  }
+  EXPECT_NE(std::string::npos, dir_.Read("Utf8.dfm").find("Gr\xFC\xDF"));
+  EXPECT_EQ(dir_.Read("Utf8.dfm"), dir_.Read("Le.dfm"));
+  EXPECT_EQ(dir_.Read("Utf8.dfm"), dir_.Read("Be.dfm"));
 }
 
 TEST_F(RobustInputs, AUnitWhoseFormIsMissingSaysSo) {

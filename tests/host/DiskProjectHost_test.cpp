@@ -5,6 +5,7 @@
 #include "host/DprReader.h"
 #include "host/DprojReader.h"
 #include "host/HostFiles.h"
+#include "support/FaultyFileSystem.h"
 #include "support/HostTestFiles.h"
 
 using namespace mirel;
@@ -342,6 +343,8 @@ TEST_F(DiskHost, AFailedOpenKeepsTheOpenProject) {
     EXPECT_EQ(4, e.Line());
   }
   EXPECT_THROW(host.Open(dir / "Missing.dpr"), EFOpenError);
+  dir.Write("Folder.dpr/Unit1.pas", "unit Unit1;");  // a folder by a project's name
+  EXPECT_THROW(host.Open(dir / "Folder.dpr"), EFOpenError);
   EXPECT_THROW(host.Open(dir / "src/Main.pas"), Exception);
   EXPECT_EQ(dir / "Demo.dpr", host.ProjectFileName());
   EXPECT_EQ(5, host.GetModuleCount());
@@ -351,6 +354,37 @@ TEST_F(DiskHost, AFailedOpenKeepsTheOpenProject) {
             ToUtf8(host.LastError()));
   EXPECT_FALSE(host.OpenProject(u"", true));
   EXPECT_EQ(dir / "Demo.dpr", host.ProjectFileName());
+}
+
+// Every look at the disk goes through the host's file system: a read or a
+// listing made to fail there is what the host sees, and it only ever reads.
+TEST_F(DiskHost, FaultsInjectedIntoItsFileSystemReachEveryRead) {
+  WriteDemo();
+  dir.Write("Other.dpr", "program Other; begin end.");
+  TFaultyFileSystem faulty;
+  host.SetFileSystem(faulty);
+  host.Open(dir / "Demo.dpr");
+
+  faulty.FailOn(TFsOp::opRead, u"*/Other.dpr");
+  EXPECT_FALSE(host.OpenProject(dir / "Other.dpr", true));
+  EXPECT_EQ("Cannot open file \"" + ToUtf8(dir / "Other.dpr") + "\". Permission denied",
+            ToUtf8(host.LastError()));
+  EXPECT_EQ(dir / "Demo.dpr", host.ProjectFileName());
+
+  // The search for a name in another case lists folders through it too.
+  faulty.FailOn(TFsOp::opList, u"*");
+  EXPECT_THROW(host.Open(dir / "OTHER.DPR"), EFOpenError);
+  faulty.FailOn(TFsOp::opRead, u"*/Helpers.pas");
+  EXPECT_FALSE(host.EditorBuffer(dir / "src/Helpers.pas").has_value());
+  EXPECT_FALSE(host.ReloadFile(dir / "src/Helpers.pas"));
+  EXPECT_EQ(dir / "Demo.dpr", host.ProjectFileName());
+
+  faulty.ClearFaults();
+  EXPECT_EQ("unit Helpers;", host.EditorBuffer(dir / "src/Helpers.pas").value());
+  host.Open(dir / "OTHER.DPR");
+  EXPECT_EQ(dir / "Other.dpr", host.ProjectFileName());
+  for (const auto& call : faulty.Journal())
+    EXPECT_TRUE(call.op == TFsOp::opRead || call.op == TFsOp::opList) << ToUtf8(call.path);
 }
 
 TEST_F(DiskHost, ReloadFileRereadsTheBufferAndReportsIt) {
@@ -509,7 +543,7 @@ TEST(DprReader, EveryTruncationEitherParsesOrFailsWithALine) {
   }
 }
 
-TEST_F(DiskHost, ProjectSourcesInUtf16AndTheLegacyCodePageNameNonAsciiFiles) {
+TEST_F(DiskHost, ProjectSourcesInUtf16OfEitherByteOrderAndTheLegacyCodePageNameNonAsciiFiles) {
   dir.Write("Übersicht.pas", "unit Übersicht;");
   dir.Write("Größe.pas", "unit Größe;");
   // UTF-16LE with its byte-order mark.
@@ -521,6 +555,15 @@ TEST_F(DiskHost, ProjectSourcesInUtf16AndTheLegacyCodePageNameNonAsciiFiles) {
   dir.Write("W.dpr", utf16);
   host.Open(dir / "W.dpr");
   EXPECT_EQ("W.dpr Übersicht.pas", ProjectEntries(host, dir));
+  // UTF-16BE with its mark.
+  std::string utf16be = "\xFE\xFF";
+  for (char16_t c : U("program B; uses Größe in 'Größe.pas'; begin end.")) {
+    utf16be += static_cast<char>(c >> 8);
+    utf16be += static_cast<char>(c & 0xFF);
+  }
+  dir.Write("B.dpr", utf16be);
+  host.Open(dir / "B.dpr");
+  EXPECT_EQ("B.dpr Größe.pas", ProjectEntries(host, dir));
   // Windows-1252 bytes (no byte-order mark, not UTF-8).
   dir.Write("A.dpr",
             "program A; uses Gr\xF6\xDF"

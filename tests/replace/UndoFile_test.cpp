@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "files/FaultyFileSystem.h"
 #include "files/FileUtils.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FilesTempDir.h"
 
 using namespace mirel;
@@ -49,6 +49,7 @@ TEST(UndoFile, ReadsAnyLineEndAndByteOrderMark) {
       {"lf.reu", "/a=/b\n/c=/d\n"},
       {"cr.reu", "/a=/b\r/c=/d"},
       {"utf16.reu", std::string("\xFF\xFE/\0a\0=\0/\0b\0\r\0\n\0/\0c\0=\0/\0d\0", 26)},
+      {"utf16be.reu", std::string("\xFE\xFF\0/\0a\0=\0/\0b\0\r\0\n\0/\0c\0=\0/\0d", 26)},
       {"utf8.reu", "\xEF\xBB\xBF/a=/b\r\n/c=/d\r\n"},
   };
   for (const auto& [name, bytes] : files) {
