@@ -255,7 +255,11 @@ String BackupFileName(StringView fileName) {
 
 namespace mirel {
 
-String FindFileIgnoringCase(StringView path, TFileSystem& fs, TFileKind* kind) {
+namespace {
+
+// FindFileIgnoringCase, with the folder listed through index when there is
+// one.
+String FindFile(StringView path, TFileSystem& fs, TFolderIndex* index, TFileKind* kind) {
   TFileKind ignored;
   TFileKind& found = kind ? *kind : ignored;
   const String exact(path);
@@ -279,14 +283,28 @@ String FindFileIgnoringCase(StringView path, TFileSystem& fs, TFileKind* kind) {
       if (guess != name && (found = fs.Stat(prefix + guess).kind) != TFileKind::fkNone)
         return prefix + guess;
   }
-  std::vector<TFolderEntry> entries;
-  if (!fs.ListFolder(folder, entries)) return exact;
-  const TFolderEntry* best = nullptr;
-  for (const TFolderEntry& e : entries)
-    if (SameText(e.name, name) && (best == nullptr || e.name < best->name)) best = &e;
-  if (best == nullptr) return exact;
-  found = fs.Stat(prefix + best->name).kind;
-  return prefix + best->name;
+  String best;
+  if (index != nullptr) {
+    best = index->Find(folder, name);
+  } else {
+    std::vector<TFolderEntry> entries;
+    if (!fs.ListFolder(folder, entries)) return exact;
+    for (TFolderEntry& e : entries)
+      if (SameText(e.name, name) && (best.empty() || e.name < best)) best = std::move(e.name);
+  }
+  if (best.empty()) return exact;
+  found = fs.Stat(prefix + best).kind;
+  return prefix + best;
+}
+
+}  // namespace
+
+String FindFileIgnoringCase(StringView path, TFileSystem& fs, TFileKind* kind) {
+  return FindFile(path, fs, nullptr, kind);
+}
+
+String FindFileIgnoringCase(StringView path, TFolderIndex& index, TFileKind* kind) {
+  return FindFile(path, index.FileSystem(), &index, kind);
 }
 
 }  // namespace mirel

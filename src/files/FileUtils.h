@@ -9,6 +9,7 @@
 #pragma once
 
 #include "files/FileSystem.h"
+#include "files/FolderIndex.h"
 #include "rtl/SysUtils.h"
 
 namespace mirel {
@@ -107,6 +108,12 @@ bool DeleteFolder(StringView folder, TFileSystem& fs = TFileSystem::Real());
 /// (links followed; fkNone when nothing is there).
 String FindFileIgnoringCase(StringView path, TFileSystem& fs = TFileSystem::Real(),
                             TFileKind* kind = nullptr);
+/// The same, with the folder's entries taken from index (its file system is
+/// the one looked through): for many names in few folders, where listing a
+/// folder for each name would make the whole grow with the square of their
+/// number. The result is the one without an index as long as the folders
+/// have not changed since index listed them.
+String FindFileIgnoringCase(StringView path, TFolderIndex& index, TFileKind* kind = nullptr);
 
 /// The name of the backup copy of a file: its extension (the part of the
 /// last path element from its last '.') becomes ".~" followed by the old

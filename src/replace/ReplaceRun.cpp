@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <deque>
 #include <memory>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -51,19 +52,25 @@ void TComponentReplacer::InitUnitList() {
   LogLine(u"Initializing unit list");
   units_.Clear();
   listed_units_count_ = -1;
+  folder_index_ = std::make_unique<TFolderIndex>(*fs_);
   if (options_.Dest != 0) {
     AddFolderUnits(options_.Directory, options_.IncludeSubDirs);
     return;
   }
   units_.SetText(options_.UnitNames);
+  // The lines of each file name (folded), so that a module finds its lines
+  // in one look-up rather than a pass over the whole list.
+  std::unordered_map<String, std::vector<int>> lines;
+  for (int i = 0; i < units_.Count(); ++i)
+    lines[LowerCase(ExtractFileName(units_[i]))].push_back(i);
   const int modules = TIDEUtils::GetProjectModuleCount();
   for (int m = 0; m < modules; ++m) {
     const String module = TIDEUtils::GetProjectModuleFileName(m);
     if (module.size() < 4 || UpperCase(StringView(module).substr(module.size() - 4)) != u".PAS")
       continue;
-    const String name = ExtractFileName(module);
-    for (int i = 0; i < units_.Count(); ++i)
-      if (SameText(ExtractFileName(units_[i]), name)) units_.SetString(i, module);
+    const auto named = lines.find(LowerCase(ExtractFileName(module)));
+    if (named == lines.end()) continue;
+    for (const int i : named->second) units_.SetString(i, module);
   }
   // A unit the project names on a Windows drive ('C:\Lib\Shared.pas') is
   // no file on this system: it is left out, and said so, rather than failing
@@ -76,6 +83,11 @@ void TComponentReplacer::InitUnitList() {
       ++i;
     }
   }
+}
+
+String TComponentReplacer::FindNamedFile(const String& file, TFileKind* kind) {
+  return folder_index_ ? FindFileIgnoringCase(file, *folder_index_, kind)
+                       : FindFileIgnoringCase(file, *fs_, kind);
 }
 
 void TComponentReplacer::AddFolderUnits(const String& folder, bool includeSubFolders) {
@@ -233,8 +245,9 @@ void TComponentReplacer::ConvertUnits(const String& tempFolder) {
   formTexts.resize(static_cast<size_t>(pool.Workers()));
   const size_t window = pool.Workers() > 1 ? static_cast<size_t>(2 * pool.Workers()) : 1;
   constexpr size_t kBytesAhead = 64u << 20;
-  size_t bytesAhead = 0;  // of the files in ahead
-  int next = 0;           // the next file to read
+  size_t bytesAhead = 0;   // of the files in ahead
+  uint64_t bytesDone = 0;  // of the files converted, for the wait indicator
+  int next = 0;            // the next file to read
   const auto readAhead = [&](int limit) {
     for (; next < limit && (ahead.empty() || (ahead.size() < window && bytesAhead < kBytesAhead));
          ++next) {
@@ -262,7 +275,7 @@ void TComponentReplacer::ConvertUnits(const String& tempFolder) {
 
   for (int i = 0; i < units_.Count(); ++i) {
     CheckStop();
-    WaitIndicator().Progress(i, units_.Count());
+    WaitIndicator().ProgressBytes(i, units_.Count(), bytesDone);
     const String file = units_[i];
 
     if (scanPending && i >= listed) {
@@ -304,9 +317,11 @@ void TComponentReplacer::ConvertUnits(const String& tempFolder) {
     const int before = changed_count_;
     ApplyConversion(pending.Conversion, output);
     bytesAhead -= pending.Size;
+    bytesDone += pending.Size;
     ahead.pop_front();
     if (changed_count_ != before) run_files_.push_back(TRunFile{file, target, output, {}, {}});
   }
+  WaitIndicator().ProgressBytes(units_.Count(), units_.Count(), bytesDone);
 }
 
 String TComponentReplacer::UniqueBackupName(const String& natural) {
@@ -530,7 +545,6 @@ bool TComponentReplacer::Run(TRunMode mode) {
           throw;
         }
         durable_outputs_ = true;
-        WaitIndicator().Progress(units_.Count(), units_.Count());
         Step(u"converted");
         if (OnConverted) OnConverted(run_files_);
         if (dry)
@@ -547,9 +561,11 @@ bool TComponentReplacer::Run(TRunMode mode) {
       DeleteFolder(tempFolder, *fs_);
     } catch (...) {
       units_.Clear();
+      folder_index_.reset();
       throw;
     }
     units_.Clear();
+    folder_index_.reset();
     if (dry)
       LogLine(u"Dry run: no original was changed.");
     else

@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "files/FileSystem.h"
+#include "files/FolderIndex.h"
 #include "files/LogWriter.h"
 #include "forms/FormParser.h"
 #include "replace/ReplaceOptions.h"
@@ -250,7 +251,9 @@ class TComponentReplacer {
   bool Run(TRunMode mode = TRunMode::rmReplace);
   /// Logs "Initializing unit list" and fills Units: in project mode from
   /// UnitNames, each name replaced by the full path of the project's .pas
-  /// module of that file name; in folder mode by AddFolderUnits.
+  /// module of that file name; in folder mode by AddFolderUnits. From here
+  /// to the end of the run each folder is listed at most once in the search
+  /// for the forms units name (the folders are taken not to change).
   void InitUnitList();
   /// Appends the .pas and .dpr files of folder (and of its subfolders, at the
   /// point where each is met, when includeSubFolders), in name order.
@@ -352,7 +355,10 @@ class TComponentReplacer {
   /// The file system all reads, writes and existence checks go through;
   /// borrowed, must outlive its use. The real one by default.
   TFileSystem& FileSystem() const { return *fs_; }
-  void SetFileSystem(TFileSystem& fs) { fs_ = &fs; }
+  void SetFileSystem(TFileSystem& fs) {
+    fs_ = &fs;
+    folder_index_.reset();
+  }
 
  protected:
   void LogLine(StringView text);
@@ -418,6 +424,9 @@ class TComponentReplacer {
   static String ResourceFormName(StringView directive, const String& sourceFile);
   // Finds a form file named by a resource directive and appends it to Units.
   void AddResourceForm(const String& formFile);
+  // FindFileIgnoringCase for a file a unit names: through the run's folder
+  // index while there is one.
+  String FindNamedFile(const String& file, TFileKind* kind);
   // Parses the mapped object whose keyword is at keywordPos (0-based) of
   // text and gives its new text; false when it does not parse.
   static bool ConvertObject(TFormParser& parser, const String& text, StringView target,
@@ -451,6 +460,9 @@ class TComponentReplacer {
   String target_units_;
   TReplaceOptions& options_;
   TFileSystem* fs_ = &TFileSystem::Real();
+  // The folders of the current unit list, listed once each for the forms
+  // its units name: from InitUnitList to the end of the run; null outside.
+  std::unique_ptr<TFolderIndex> folder_index_;
   // Converted copies are written durably, except into a run's temporary
   // folder, which a crash discards anyway.
   bool durable_outputs_ = true;

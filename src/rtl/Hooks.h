@@ -8,6 +8,8 @@
 // any run; a hook object is borrowed and must outlive its installation.
 #pragma once
 
+#include <cstdint>
+
 #include "rtl/SysUtils.h"
 
 namespace mirel {
@@ -22,6 +24,13 @@ class TWaitIndicator {
   virtual void Progress(int done, int known) {
     (void)done;
     (void)known;
+  }
+  /// Progress with the bytes of the files done so far, from a run that
+  /// reads them. The default passes done and known on to Progress, so an
+  /// indicator without use for the bytes overrides Progress only.
+  virtual void ProgressBytes(int done, int known, uint64_t bytesDone) {
+    (void)bytesDone;
+    Progress(done, known);
   }
 };
 
