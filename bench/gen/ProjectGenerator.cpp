@@ -740,11 +740,12 @@ TProfile ProfileOf(uint64_t seed) {
   return p < 70 ? TProfile::BDE : p < 90 ? TProfile::ADO : TProfile::None;
 }
 
-// Half the units of a real application use no data-access class at all.
+// Half the units of a real application use no data-access class at all;
+// the others mostly the BDE, which a run with the default profile converts.
 TProfile RealProfileOf(uint64_t seed) {
   TRandom r(seed);
   const int p = r.Below(100);
-  return p < 38 ? TProfile::BDE : p < 50 ? TProfile::ADO : TProfile::None;
+  return p < 44 ? TProfile::BDE : p < 50 ? TProfile::ADO : TProfile::None;
 }
 
 // Windows-1252 Latin-1 letters to UTF-8 or UTF-16LE; the generator never
@@ -782,11 +783,15 @@ class TUnitBuilder {
 
   // Sets the number of methods instead of drawing it.
   void SetProcedures(int count) { procs_ = count; }
+  // A unit without a profile names no data-access class at all (its helper
+  // fields are string lists); without this, it still declares a query field.
+  void SetPlain() { plain_ = true; }
 
   std::string Build(const std::vector<TGenComponent>* form) {
     const bool ado = profile_ == TProfile::ADO;
-    const std::string query = ado ? "TADOQuery" : "TQuery";
-    const std::string table = ado ? "TADOTable" : "TTable";
+    const bool plain = plain_ && profile_ == TProfile::None;
+    const std::string query = plain ? "TStringList" : ado ? "TADOQuery" : "TQuery";
+    const std::string table = plain ? "TList" : ado ? "TADOTable" : "TTable";
     out_ += "unit " + name_ + ";\r\n\r\n";
     out_ += "{ " + std::string(r_.Pick(kWords)) + ": " + r_.Pick(kProse) + ".\r\n  The " + query +
             " objects of this unit " + r_.Pick(kProse) + ". }\r\n\r\n";
@@ -915,6 +920,7 @@ class TUnitBuilder {
   std::string name_;
   std::string out_;
   int procs_ = -1;
+  bool plain_ = false;
 };
 
 // What the real shape draws for one index, apart from the file contents.
@@ -999,6 +1005,7 @@ TGenFile TProjectGenerator::RealUnit(int index, bool withForm) const {
         .BuildReal(components, t.FormBytes, t.Inherited);
   TUnitBuilder builder(FileSeed(index, kSaltUnit), profile, UnitName(index));
   builder.SetProcedures(t.Procedures);
+  builder.SetPlain();
   const std::string text = builder.Build(withForm ? &components : nullptr);
   file.Bytes = t.Utf8 ? "\xEF\xBB\xBF" + Latin1ToUtf8(text) : text;
   return file;
