@@ -70,7 +70,8 @@ void TRunTarget::AddOptions(CLI::App& command) {
       ->needs(projectOption);
   CLI::Option* folderOption =
       command
-          .add_option("--folder", folder, "A folder: every .pas and .dpr file in it, and their forms")
+          .add_option("--folder", folder,
+                      "A folder: every .pas and .dpr file in it, and their forms")
           ->type_name("DIR");
   command.add_flag("--subdirs", subdirs, "With --folder: also the folders below it")
       ->needs(folderOption);
@@ -107,14 +108,40 @@ String TRunTarget::SetUp(TDiskProjectHost& host, TReplaceOptions& options) const
   return dir;
 }
 
+void TProgressLine::Start() {
+  meter_.Start(TProgressMeter::TClock::now());
+  bytes_ = 0;
+  pending_ = false;
+}
+
 void TProgressLine::Progress(int done, int known) {
-  std::cerr << "\rmirel-migrate: " << done << " of " << known << " files" << std::flush;
+  ProgressBytes(done, known, bytes_);
+}
+
+void TProgressLine::ProgressBytes(int done, int known, uint64_t bytesDone) {
+  done_ = done;
+  known_ = known;
+  bytes_ = bytesDone;
+  pending_ = true;
+  const auto now = TProgressMeter::TClock::now();
+  if (meter_.Due(now)) Draw(now);
+}
+
+void TProgressLine::Draw(TProgressMeter::TClock::time_point now) {
+  const std::string text = ToUtf8(TProgressMeter::Text(done_, known_, bytes_, meter_.Elapsed(now)));
+  // Blanks over what is left of a longer line before.
+  const size_t blanks = width_ > text.size() ? width_ - text.size() : 0;
+  std::cerr << "\rmirel-migrate: " << text << std::string(blanks, ' ') << std::flush;
+  width_ = text.size();
+  pending_ = false;
   drawn_ = true;
 }
 
 void TProgressLine::Stop() {
+  if (pending_) Draw(TProgressMeter::TClock::now());
   if (drawn_) std::cerr << '\n';
   drawn_ = false;
+  width_ = 0;
 }
 
 TReportOption::~TReportOption() {

@@ -13,6 +13,7 @@
 #include "replace/Replacer.h"
 #include "replace/RunReport.h"
 #include "rtl/Hooks.h"
+#include "rtl/ProgressMeter.h"
 
 namespace mirel::cli {
 
@@ -36,14 +37,28 @@ struct TRunTarget {
 /// without a trailing slash.
 String AbsolutePath(const std::string& path);
 
-/// Files done of files known, redrawn on one line of a terminal (stderr).
+/// Files done of files known on one line of a terminal (stderr), with the
+/// megabytes per second and the time left once the run is longer than two
+/// seconds (TProgressMeter), redrawn at most ten times a second. The last
+/// state is drawn when the run stops. Installed only when stderr is a
+/// terminal.
 class TProgressLine : public TWaitIndicator {
  public:
+  void Start() override;
   void Progress(int done, int known) override;
+  void ProgressBytes(int done, int known, uint64_t bytesDone) override;
   void Stop() override;
 
  private:
+  void Draw(TProgressMeter::TClock::time_point now);
+
+  TProgressMeter meter_;
+  int done_ = 0;
+  int known_ = 0;
+  uint64_t bytes_ = 0;
+  bool pending_ = false;  // a state not drawn yet
   bool drawn_ = false;
+  size_t width_ = 0;  // of the text last drawn
 };
 
 /// --report FILE: a report of the run, written however the command ends.
