@@ -1,6 +1,7 @@
 #include "host/DiskProjectHost.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "host/DprReader.h"
 #include "host/DprojReader.h"
@@ -86,10 +87,10 @@ void DiskEditor<Interface>::Show() {
 class DiskUnit final : public IOTAModule {
  public:
   DiskUnit(std::weak_ptr<Session> session, String file, std::shared_ptr<IOTAProject> owner,
-           TFileSystem& fs)
+           TFileSystem& fs, TFolderIndex* index)
       : session_(std::move(session)), file_(std::move(file)), owner_(std::move(owner)) {
     code_ = std::make_shared<CodeEditor>(session_, file_);
-    FindForm(fs);
+    FindForm(fs, index);
   }
 
   String GetFileName() override { return file_; }
@@ -117,8 +118,8 @@ class DiskUnit final : public IOTAModule {
   FormEditor* Form() { return form_.get(); }
 
   /// Looks for the form file again; it may have appeared or gone.
-  void FindForm(TFileSystem& fs) {
-    const String formFile = FindFormFile(file_, fs);
+  void FindForm(TFileSystem& fs, TFolderIndex* index = nullptr) {
+    const String formFile = FindFormFile(file_, fs, index);
     if (formFile.empty())
       form_.reset();
     else if (!form_ || form_->GetFileName() != formFile)
@@ -217,9 +218,10 @@ bool HasDrive(StringView path) {
 
 // The full name of a file the project names. A Windows drive path cannot name
 // a file here and is kept as written.
-String ResolveProjectPath(const String& folder, const String& path, TFileSystem& fs) {
+String ResolveProjectPath(const String& folder, const String& path, TFileSystem& fs,
+                          TFolderIndex& index) {
   if (HasDrive(path)) return path;
-  return ResolveCase(JoinPath(folder, path), fs);
+  return ResolveCase(JoinPath(folder, path), fs, &index);
 }
 
 }  // namespace
@@ -260,29 +262,31 @@ void TDiskProjectHost::Open(const String& FileName) {
   // leaves the open project as it was.
   const TProjectFile parsed = isDproj ? ReadDproj(file, *fs_) : ReadDpr(file, *fs_);
   const String folder = ExtractDir(file);
+  // Each folder is listed once for all the names the project gives in
+  // another case and all its units' forms, not once per name.
+  TFolderIndex index(*fs_);
 
   auto session = std::make_shared<Session>();
   session->host = this;
   std::vector<String> moduleFiles{file};
   String source = file;
   if (!parsed.MainSource.empty()) {
-    source = ResolveProjectPath(folder, parsed.MainSource, *fs_);
+    source = ResolveProjectPath(folder, parsed.MainSource, *fs_, index);
     moduleFiles.push_back(source);
   }
   for (const auto& unit : parsed.Units)
-    moduleFiles.push_back(ResolveProjectPath(folder, unit.Path, *fs_));
+    moduleFiles.push_back(ResolveProjectPath(folder, unit.Path, *fs_, index));
 
   session->project = std::make_shared<DiskProject>(session, file, source, moduleFiles);
   session->group =
       std::make_shared<DiskProjectGroup>(session, JoinPath(folder, u"ProjectGroup1.groupproj"));
+  std::unordered_set<String> seen;
   for (size_t i = isDproj && !parsed.MainSource.empty() ? 2 : 1; i < moduleFiles.size(); ++i) {
     const String& unitFile = moduleFiles[i];
     if (!EndsText(u".pas", unitFile) || HasDrive(unitFile)) continue;
-    const bool seen = std::any_of(session->units.begin(), session->units.end(),
-                                  [&](const auto& u) { return u->GetFileName() == unitFile; });
-    if (!seen)
+    if (seen.insert(unitFile).second)
       session->units.push_back(
-          std::make_shared<DiskUnit>(session, unitFile, session->project, *fs_));
+          std::make_shared<DiskUnit>(session, unitFile, session->project, *fs_, &index));
   }
   session_ = std::move(session);
   if (OnProjectChanged) OnProjectChanged();

@@ -94,7 +94,9 @@ bool Exists(const String& path, TFileSystem& fs) {
 
 /// The entry of folder whose name equals name ignoring ASCII case, the first
 /// in name order; empty when none.
-String FindEntryIgnoringCase(const String& folder, StringView name, TFileSystem& fs) {
+String FindEntryIgnoringCase(const String& folder, StringView name, TFileSystem& fs,
+                             TFolderIndex* index) {
+  if (index != nullptr) return index->Find(folder, name);
   std::vector<TFolderEntry> entries;
   if (!fs.ListFolder(folder, entries)) return String();
   String best;
@@ -106,7 +108,7 @@ String FindEntryIgnoringCase(const String& folder, StringView name, TFileSystem&
 
 }  // namespace
 
-String ResolveCase(StringView absolutePath, TFileSystem& fs) {
+String ResolveCase(StringView absolutePath, TFileSystem& fs, TFolderIndex* index) {
   const String path = NormalizePath(absolutePath);
   if (path.empty() || path[0] != u'/' || Exists(path, fs)) return path;
   String resolved = u"/";
@@ -119,7 +121,7 @@ String ResolveCase(StringView absolutePath, TFileSystem& fs) {
     if (Exists(exact, fs)) {
       resolved = exact;
     } else {
-      const String match = FindEntryIgnoringCase(resolved, part, fs);
+      const String match = FindEntryIgnoringCase(resolved, part, fs, index);
       if (match.empty()) return JoinPath(resolved, StringView(path).substr(start));
       resolved = JoinPath(resolved, match);
     }
@@ -128,12 +130,12 @@ String ResolveCase(StringView absolutePath, TFileSystem& fs) {
   return resolved;
 }
 
-String FindFormFile(const String& unitPath, TFileSystem& fs) {
+String FindFormFile(const String& unitPath, TFileSystem& fs, TFolderIndex* index) {
   const String folder = ExtractDir(unitPath);
   const String name = ExtractBaseName(unitPath) + u".dfm";
   const String exact = JoinPath(folder, name);
   if (fs.FileExists(exact)) return exact;
-  const String match = FindEntryIgnoringCase(folder, name, fs);
+  const String match = FindEntryIgnoringCase(folder, name, fs, index);
   if (!match.empty() && fs.FileExists(JoinPath(folder, match))) return JoinPath(folder, match);
   return String();
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "files/FileSystem.h"
+#include "files/FolderIndex.h"
 #include "rtl/SysUtils.h"
 
 namespace mirel::diskhost {
@@ -41,10 +42,15 @@ bool FileExists(const String& path, TFileSystem& fs = TFileSystem::Real());
 /// replaced by the entry of its folder that matches it without regard to
 /// ASCII case (the first in name order when several do). An exact match
 /// always wins; a part no entry matches is kept as given, with the rest.
-String ResolveCase(StringView absolutePath, TFileSystem& fs = TFileSystem::Real());
+/// With index (over fs), folders are listed through it: once each for many
+/// paths (see files/FolderIndex.h).
+String ResolveCase(StringView absolutePath, TFileSystem& fs = TFileSystem::Real(),
+                   TFolderIndex* index = nullptr);
 
 /// The form file beside a unit: its base name with ".dfm" in any case; the
-/// exact lower-case name wins. Empty when there is none.
-String FindFormFile(const String& unitPath, TFileSystem& fs = TFileSystem::Real());
+/// exact lower-case name wins. Empty when there is none. index as for
+/// ResolveCase.
+String FindFormFile(const String& unitPath, TFileSystem& fs = TFileSystem::Real(),
+                    TFolderIndex* index = nullptr);
 
 }  // namespace mirel::diskhost
