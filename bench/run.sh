@@ -21,7 +21,7 @@
 #    (bench/real-shape.sh): both shapes side by side, on disk and on tmpfs,
 #    its outputs compared with bench/results/real-shape.sha256, and ten times
 #    that project (BENCH_TENFOLD=0 skips it; BENCH_SCALE=0.1 shrinks it).
-# 4. Runs the nesting scaling check and the Google Benchmark programs.
+# 4. Runs the nesting and open scaling checks and the Google Benchmark programs.
 # 5. Prints the table and writes it to bench/results/latest.txt.
 #
 # Exit status: 0 when everything ran (targets met or not: the table says),
@@ -304,6 +304,20 @@ done <"$FAST/bin.list"
 
 say "== nesting scaling check"
 NESTING=$("$BIN/mirel-bench-nesting" 30)
+
+# Opening and listing (unit list, forms, database names) of 1,000, 4,000 and
+# 16,000 units in one folder, by project and by folder; BENCH_OPEN_SIZES
+# overrides the sizes.
+say "== open scaling check"
+# shellcheck disable=SC2086
+OPEN_SCALE=$("$BIN/mirel-bench-open" "$WORK" ${BENCH_OPEN_SIZES:-1000 4000 16000}) ||
+  die "mirel-bench-open failed"
+OPEN_TABLE=$(printf '%s\n' "$OPEN_SCALE" | awk '
+  {f = ""; n = ""; p = "-"; d = "-"
+   for (i = 1; i <= NF; i++) {split($i, kv, "=")
+     if (kv[1] == "forms") f = kv[2]; else if (kv[1] == "units") n = kv[2]
+     else if (kv[1] == "project_s") p = kv[2]; else if (kv[1] == "folder_s") d = kv[2]}
+   printf "  %-8s %8s %18s %18s\n", (f == "yes" ? "forms" : "no forms"), n, p, d}')
 NEST_MS=$(printf '%s\n' "$NESTING" | tail -1 | sed -n 's/.*memo_ms=\([0-9.]*\).*/\1/p')
 
 say "== micro-benchmarks"
@@ -395,6 +409,10 @@ CONV_R=$(med convert 1)
   if ((HAVE_REPLACE)); then real_shape_report; fi
   echo
   echo "Binary form set: $FORM_COUNT forms, $(mb $((BIN_BYTES / 1024))) on $(df --output=fstype "$FAST" | tail -1)"
+  echo
+  echo "Opening and listing (units in one folder; seconds):"
+  printf '  %-8s %8s %18s %18s\n' "shape" "units" "project mode s" "folder mode s"
+  printf '%s\n' "$OPEN_TABLE"
   echo
   echo "Nesting scaling check:"
   printf '%s\n' "$NESTING" | sed '$d' | sed 's/^/  /'
