@@ -68,8 +68,8 @@ String NumberOr(int n) {
 
 // A table of text columns, left-aligned but for the numbers in columns
 // [firstNumber, lastNumber].
-void PrintTable(std::ostream& out, const std::vector<std::vector<String>>& rows,
-                size_t firstNumber, size_t lastNumber) {
+void PrintTable(std::ostream& out, const std::vector<std::vector<String>>& rows, size_t firstNumber,
+                size_t lastNumber) {
   std::vector<size_t> widths;
   for (const auto& row : rows)
     for (size_t c = 0; c < row.size(); ++c) {
@@ -113,14 +113,15 @@ void PrintAssessment(std::ostream& out, const TRunReport& report) {
     for (const TUnconvertedObject& o : f.NotConverted) {
       if (!header) out << "\nObjects that would not be converted:\n";
       header = true;
-      out << "  " << ToUtf8(Shown(f.File, report.Folder)) << ':' << o.Line << "  "
-          << ToUtf8(o.Name) << ": " << ToUtf8(o.Class) << "  " << ToUtf8(o.Reason) << '\n';
+      out << "  " << ToUtf8(Shown(f.File, report.Folder)) << ':' << o.Line << "  " << ToUtf8(o.Name)
+          << ": " << ToUtf8(o.Class) << "  " << ToUtf8(o.Reason) << '\n';
     }
   out << '\n' << t.ChangedFiles << " file(s) would change" << (t.ChangedFiles ? ":" : ".") << '\n';
   for (const TFileReport& f : report.Files)
     if (f.Changed) out << "  " << ToUtf8(Shown(f.File, report.Folder)) << '\n';
   if (t.FollowUps > 0)
-    out << "\n" << t.FollowUps
+    out << "\n"
+        << t.FollowUps
         << " follow-up(s) in units: places the migration cannot fix; --json lists each with "
            "its line and a hint.\n";
 }

@@ -141,8 +141,7 @@ int Replace(TReplaceArgs& a) {
       patch->Record(replacer, files);
     };
   }
-  a.report.Begin(replacer, a.dryRun ? u"replace --dry-run" : u"replace", FromUtf8(a.profile),
-                 base);
+  a.report.Begin(replacer, a.dryRun ? u"replace --dry-run" : u"replace", FromUtf8(a.profile), base);
   struct Unhook {
     TComponentReplacer& replacer;
     ~Unhook() {

@@ -294,8 +294,7 @@ class PosixFileSystem final : public TFileSystem {
     }));
   }
 
-  TFsResult CopyFile(const String& from, const String& to, bool overwrite,
-                     bool durable) override {
+  TFsResult CopyFile(const String& from, const String& to, bool overwrite, bool durable) override {
     const int in = ::open(ToUtf8(from).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0) return TFsResult::Fail(errno);
     FdGuard guard(in);
@@ -305,9 +304,8 @@ class PosixFileSystem final : public TFileSystem {
     if (!S_ISREG(st.st_mode)) return TFsResult::Fail(EINVAL);
     std::string target;
     if (const int err = ResolveTarget(ToUtf8(to), target)) return TFsResult::Fail(err);
-    return Outcome(
-        AtomicReplace(target, static_cast<unsigned>(st.st_mode & 07777), overwrite, durable,
-                      [&](int out) {
+    return Outcome(AtomicReplace(
+        target, static_cast<unsigned>(st.st_mode & 07777), overwrite, durable, [&](int out) {
           char buffer[65536];
           for (;;) {
             const ssize_t n = ::read(in, buffer, sizeof buffer);
@@ -322,8 +320,8 @@ class PosixFileSystem final : public TFileSystem {
   }
 
   TFsResult LinkFile(const String& from, const String& to) override {
-    if (::linkat(AT_FDCWD, ToUtf8(from).c_str(), AT_FDCWD, ToUtf8(to).c_str(),
-                 AT_SYMLINK_FOLLOW) != 0)
+    if (::linkat(AT_FDCWD, ToUtf8(from).c_str(), AT_FDCWD, ToUtf8(to).c_str(), AT_SYMLINK_FOLLOW) !=
+        0)
       return TFsResult::Fail(errno);
     return TFsResult::Ok();
   }

@@ -293,8 +293,9 @@ bool TFormParser::ParseNonterminal(const TRuleRef& ref) {
         if (outer) {
           const size_t before = properties_.size();
           ConvertProperty(s.PropName, matched);
-          fates_.push_back({s.PropName, matched, static_cast<size_t>(s.PropName.data() - text.data()),
-                            before, properties_.size() - before});
+          fates_.push_back({s.PropName, matched,
+                            static_cast<size_t>(s.PropName.data() - text.data()), before,
+                            properties_.size() - before});
           ++FormState().FateCount;
         }
         FormState().PropName = {};

@@ -85,9 +85,9 @@ struct TRecordedProperty {
 /// What the property rules made of one property of the object itself: the
 /// properties recorded for it (none: it was dropped).
 struct TPropertyFate {
-  StringView Name;         ///< as written
-  StringView Value;        ///< the value text as matched
-  size_t Offset = 0;       ///< 0-based index of Name in the parsed text
+  StringView Name;           ///< as written
+  StringView Value;          ///< the value text as matched
+  size_t Offset = 0;         ///< 0-based index of Name in the parsed text
   size_t FirstRecorded = 0;  ///< index of its first entry in Properties()
   size_t RecordedCount = 0;  ///< entries of Properties() recorded for it
 };

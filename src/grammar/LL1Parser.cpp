@@ -394,8 +394,9 @@ void TLL1Parser::BuildDispatch() {
     for (size_t bucket = 0; bucket < kBuckets; ++bucket) {
       for (size_t i = 0; i < rule.Compiled.size(); ++i) {
         const FirstSet& f = rule.Compiled[i].First;
-        const bool admits = f.Any || f.Nullable ||
-                            (bucket < kWideBucket ? f.Chars[bucket] : bucket == kWideBucket && f.Wide);
+        const bool admits =
+            f.Any || f.Nullable ||
+            (bucket < kWideBucket ? f.Chars[bucket] : bucket == kWideBucket && f.Wide);
         if (admits) rule.ByFirst.push_back(static_cast<uint32_t>(i));
       }
       rule.ByFirstStart.push_back(static_cast<uint32_t>(rule.ByFirst.size()));
@@ -485,9 +486,9 @@ bool TLL1Parser::ParseNonterminal(const TRuleRef& ref) {
   const size_t pos = static_cast<size_t>(state_->Position - 1);
   if (lookahead_) {
     // Only the alternatives that can begin with the character at hand.
-    const size_t bucket = pos >= text_.size()  ? kEndBucket
-                          : text_[pos] < 256 ? static_cast<size_t>(text_[pos])
-                                             : kWideBucket;
+    const size_t bucket = pos >= text_.size() ? kEndBucket
+                          : text_[pos] < 256  ? static_cast<size_t>(text_[pos])
+                                              : kWideBucket;
     const uint32_t* first = rule.ByFirst.data() + rule.ByFirstStart[bucket];
     const uint32_t* const end = rule.ByFirst.data() + rule.ByFirstStart[bucket + 1];
     if (first != end) {

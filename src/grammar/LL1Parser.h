@@ -265,8 +265,8 @@ class TLL1Parser {
   long long call_count_ = 0;
   bool memo_enabled_ = true;
   bool lookahead_ = true;
-  std::vector<bool> memo_rule_;             // by rule index
-  TMemoTable memo_;  // (rule, position) -> end position, or 0: failed
+  std::vector<bool> memo_rule_;  // by rule index
+  TMemoTable memo_;              // (rule, position) -> end position, or 0: failed
 };
 
 }  // namespace mirel

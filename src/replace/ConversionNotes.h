@@ -23,8 +23,7 @@ inline String FormFileNotFoundNote(const String& formFile) {
 /// A unit declares a class of a mapped name itself: that name is its own
 /// class, not the library's, and is left alone throughout the unit.
 inline String OwnClassKeptNote(StringView className) {
-  return u"Class " + String(className) +
-         u" is declared in this unit; its name was left unchanged";
+  return u"Class " + String(className) + u" is declared in this unit; its name was left unchanged";
 }
 
 /// The root object of a form (the form, data module or frame itself) has a

@@ -42,7 +42,7 @@ struct TDroppedProperty {
 };
 
 struct TConvertedObject {
-  String Name;  ///< "" for an object without a name
+  String Name;     ///< "" for an object without a name
   String Keyword;  ///< object, inherited or inline, as written
   String OldClass, NewClass;
   int Line = 0;

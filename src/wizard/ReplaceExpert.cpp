@@ -121,8 +121,7 @@ void TCompReplaceExpert::SaveWizardSettings(TWizardForm& form) {
 void TCompReplaceExpert::ReplaceComponents(TComponentReplacer& replacer) {
   const String project = TIDEUtils::GetCurrentProjectFileName();
   const bool projectMode = replacer.Options().Dest == 0;
-  if (!project.empty() && projectMode &&
-      !ConfirmWithWarning(Q(Title()), true, Q(caption_), false))
+  if (!project.empty() && projectMode && !ConfirmWithWarning(Q(Title()), true, Q(caption_), false))
     return;
   if (projectMode) {
     if (!TIDEUtils::SaveCurrentProject()) {

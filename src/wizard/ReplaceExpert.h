@@ -84,8 +84,7 @@ class TCompReplaceExpert : public IOTAWizard,
   String Title() const;
 
  private:
-  TCompReplaceExpert(TWizardFormClass formClass, String caption,
-                     TComponentReplacer& firstReplacer);
+  TCompReplaceExpert(TWizardFormClass formClass, String caption, TComponentReplacer& firstReplacer);
   void Inform(QStringView text) const;
   void Fail(QStringView text) const;
 

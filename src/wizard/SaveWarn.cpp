@@ -76,8 +76,8 @@ TSaveWarnForm::TSaveWarnForm(QWidget* owner) : QDialog(owner) {
 
 void TSaveWarnForm::FormCreate() {
   const int size = qRound(kIconSize * DesignScale(*this));
-  Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion, nullptr, this)
-                        .pixmap(size, size));
+  Image1->setPixmap(
+      style()->standardIcon(QStyle::SP_MessageBoxQuestion, nullptr, this).pixmap(size, size));
   Image1->setFixedSize(size, size);
 }
 

@@ -22,10 +22,17 @@ QString TQSettingsIniFile::EscapeName(StringView name) {
   out.reserve(static_cast<qsizetype>(name.size()));
   for (char16_t c : name) {
     switch (c) {
-      case u'%': out += QStringLiteral("%25"); break;
-      case u'/': out += QStringLiteral("%2F"); break;
-      case u'\\': out += QStringLiteral("%5C"); break;
-      default: out += QChar(c);
+      case u'%':
+        out += QStringLiteral("%25");
+        break;
+      case u'/':
+        out += QStringLiteral("%2F");
+        break;
+      case u'\\':
+        out += QStringLiteral("%5C");
+        break;
+      default:
+        out += QChar(c);
     }
   }
   return out;

@@ -108,8 +108,7 @@ void TWizardForm::Connect() {
   connect(btBrowseBackFolder, &QPushButton::clicked, this, &TWizardForm::btBrowseBackFolderClick);
   // Only what the user does to the backup folder box counts as touching it:
   // typing, or picking a list entry; text the dialog places there does not.
-  connect(cbBackupDir->lineEdit(), &QLineEdit::textEdited, this,
-          &TWizardForm::cbBackupDirChange);
+  connect(cbBackupDir->lineEdit(), &QLineEdit::textEdited, this, &TWizardForm::cbBackupDirChange);
   connect(cbBackupDir, &QComboBox::activated, this, &TWizardForm::cbBackupDirChange);
 
   // The enable rules hold whenever the user can act: re-evaluate them on
@@ -184,8 +183,8 @@ void TWizardForm::RefreshCaption() {
   else if (page == FinalStepSheet)
     step = restore ? 3 : 5;
   const int total = restore ? 3 : PageControl->count() - 2;
-  setWindowTitle(res::sWizardCaption.arg(product_name_, QString::number(step),
-                                         QString::number(total)));
+  setWindowTitle(
+      res::sWizardCaption.arg(product_name_, QString::number(step), QString::number(total)));
 }
 
 void TWizardForm::rbModeReplaceClick() {
@@ -284,9 +283,8 @@ void TWizardForm::FillUnitList() {
     names << QFileInfo(Q(file)).fileName();
   }
   // Alphabetical as the user reads it: letter case does not separate names.
-  std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-    return CompareText(S(a), S(b)) < 0;
-  });
+  std::stable_sort(names.begin(), names.end(),
+                   [](const QString& a, const QString& b) { return CompareText(S(a), S(b)) < 0; });
   for (const QString& name : names) {
     auto* item = new QListWidgetItem(name, lbModules);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -384,8 +382,7 @@ QString TWizardForm::OptionsTitle() const {
 void TWizardForm::LoadSettings(TCustomIniFile& ini, StringView section) {
   const int left = ini.ReadInteger(section, S(res::sValLeft), x());
   const int top = ini.ReadInteger(section, S(res::sValTop), y());
-  if (ini.ValueExists(section, S(res::sValLeft)) ||
-      ini.ValueExists(section, S(res::sValTop)))
+  if (ini.ValueExists(section, S(res::sValLeft)) || ini.ValueExists(section, S(res::sValTop)))
     ApplyStoredPosition(left, top);
   SetItems(*cbDirectory, Q(ini.ReadString(section, S(res::sValDirHistory), u"")));
   SetItems(*cbBackupDir, Q(ini.ReadString(section, S(res::sValBackDirHistory), u"")));
@@ -413,8 +410,7 @@ void TWizardForm::SaveSettings(TCustomIniFile& ini, StringView section) {
   ini.WriteInteger(section, S(res::sValLeft), x());
   ini.WriteInteger(section, S(res::sValTop), y());
   ini.WriteString(section, S(res::sValDirHistory), S(Items(*cbDirectory).join(u'\n')));
-  ini.WriteString(section, S(res::sValBackDirHistory),
-                  S(Items(*cbBackupDir).join(u'\n')));
+  ini.WriteString(section, S(res::sValBackDirHistory), S(Items(*cbBackupDir).join(u'\n')));
   ini.WriteBool(section, S(res::sValReplaceMode), rbModeReplace->isChecked());
   // Without a base folder the backup folder is not known, and a bare file
   // name would be looked for wherever the program happens to run.

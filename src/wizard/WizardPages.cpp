@@ -98,10 +98,10 @@ void TWizardForm::CreatePages() {
   Label2 = MakeLabel(Step1Sheet, "Label2", u"", true);
   Label11 = MakeLabel(Step1Sheet, "Label11", res::sBackupAdvice, true);
   Label3 = MakeStepLabel(Step1Sheet, "Label3", res::sStep1);
-  rbModeReplace = Named(new QRadioButton(res::sModeReplaceBde.toString(), Step1Sheet),
-                        "rbModeReplace");
-  rbModeRestore = Named(new QRadioButton(res::sModeRestore.toString(), Step1Sheet),
-                        "rbModeRestore");
+  rbModeReplace =
+      Named(new QRadioButton(res::sModeReplaceBde.toString(), Step1Sheet), "rbModeReplace");
+  rbModeRestore =
+      Named(new QRadioButton(res::sModeRestore.toString(), Step1Sheet), "rbModeRestore");
   rbModeReplace->setChecked(true);
   ModeGroup = new QButtonGroup(this);
   ModeGroup->setObjectName(QStringLiteral("ModeGroup"));
@@ -127,8 +127,8 @@ void TWizardForm::CreatePages() {
   Label4 = MakeStepLabel(Step2RestoreSheet, "Label4", res::sStep2Restore);
   lUndo = MakeLabel(Step2RestoreSheet, "lUndo", res::sUndoLabel);
   edUndoFile = Named(new QLineEdit(Step2RestoreSheet), "edUndoFile");
-  btRestoreBrowse = Named(new QPushButton(res::sRestoreBrowse.toString(), Step2RestoreSheet),
-                          "btRestoreBrowse");
+  btRestoreBrowse =
+      Named(new QPushButton(res::sRestoreBrowse.toString(), Step2RestoreSheet), "btRestoreBrowse");
   Label5 = MakeLabel(Step2RestoreSheet, "Label5", res::sUndoNote, true);
   {
     auto* page = new QVBoxLayout(Step2RestoreSheet);
@@ -144,10 +144,10 @@ void TWizardForm::CreatePages() {
   // Step 2, replace: where the files are.
   Step2ReplaceSheet = MakePage(PageControl, "Step2ReplaceSheet");
   Label6 = MakeStepLabel(Step2ReplaceSheet, "Label6", res::sStep2Replace);
-  rbDestProject = Named(new QRadioButton(res::sDestProject.toString(), Step2ReplaceSheet),
-                        "rbDestProject");
-  rbDestFolder = Named(new QRadioButton(res::sDestFolder.toString(), Step2ReplaceSheet),
-                       "rbDestFolder");
+  rbDestProject =
+      Named(new QRadioButton(res::sDestProject.toString(), Step2ReplaceSheet), "rbDestProject");
+  rbDestFolder =
+      Named(new QRadioButton(res::sDestFolder.toString(), Step2ReplaceSheet), "rbDestFolder");
   rbDestProject->setChecked(true);
   Label7 = MakeLabel(Step2ReplaceSheet, "Label7", res::sDestNote, true);
   {
@@ -169,8 +169,7 @@ void TWizardForm::CreatePages() {
   Label8 = MakeStepLabel(Step3ProjSheet, "Label8", res::sStep3Proj);
   lbModules = Named(new QListWidget(Step3ProjSheet), "lbModules");
   btSelect = Named(new QPushButton(res::sSelectAll.toString(), Step3ProjSheet), "btSelect");
-  btDeselect =
-      Named(new QPushButton(res::sDeselectAll.toString(), Step3ProjSheet), "btDeselect");
+  btDeselect = Named(new QPushButton(res::sDeselectAll.toString(), Step3ProjSheet), "btDeselect");
   {
     auto* page = new QVBoxLayout(Step3ProjSheet);
     page->addWidget(Label8);

@@ -61,10 +61,9 @@ TEST_F(AssessReport, TheExamplesReportsHoldEveryObjectDroppedValueAndFollowUp) {
   for (const std::string example : {"bde", "ado"}) {
     SCOPED_TRACE(example);
     Copy(example, example);
-    const std::string project =
-        example + (example == "bde" ? "/OrderDesk.dpr" : "/Inventory.dpr");
-    TRun r = Run("replace --profile " + example + " --project " + project + " --report " +
-                 example + ".json");
+    const std::string project = example + (example == "bde" ? "/OrderDesk.dpr" : "/Inventory.dpr");
+    TRun r = Run("replace --profile " + example + " --project " + project + " --report " + example +
+                 ".json");
     ASSERT_EQ(0, r.code) << r.err;
     EXPECT_NE(std::string::npos, r.out.find("; report: " + dir_.Utf8(example + ".json") + "\n"))
         << r.out;
@@ -81,7 +80,9 @@ TEST_F(AssessReport, TheExamplesReportsHoldEveryObjectDroppedValueAndFollowUp) {
 
 TEST_F(AssessReport, ARunThatFailsStillLeavesItsReportSayingWhereItStopped) {
   Copy("bde", "bde");
-  dir_.Write("bde/Customers.dfm", std::string("TPF0\x05" "Broke", 10));
+  dir_.Write("bde/Customers.dfm", std::string("TPF0\x05"
+                                              "Broke",
+                                              10));
   TRun r = Run("replace --project bde/OrderDesk.dpr --report r.json");
   EXPECT_EQ(1, r.code);
   const std::string report = dir_.Read("r.json");
@@ -114,8 +115,9 @@ TEST_F(AssessReport, AssessShowsTheInventoryAndChangesNothing) {
   EXPECT_EQ(before, Snapshot(dir_.Utf8("bde")));
   EXPECT_TRUE(stdfs::is_empty(dir_.Utf8("tmp")));
   EXPECT_NE(std::string::npos, r.out.find("8 file(s), 7 would change")) << r.out;
-  EXPECT_NE(std::string::npos,
-            r.out.find("Customers.dfm  binary form        2        1           -  TQuery 1, TTable 1"))
+  EXPECT_NE(
+      std::string::npos,
+      r.out.find("Customers.dfm  binary form        2        1           -  TQuery 1, TTable 1"))
       << r.out;
   EXPECT_NE(std::string::npos, dir_.Read("a.json").find(R"("command": "assess")"));
 

@@ -23,9 +23,6 @@ const std::string& kExamples = mirel::testing::kExamplesDir;
 
 class ReplaceCommands : public mirel::testing::CliTest {
  protected:
-
-
-
   bool SameAsExample(const std::string& example, const std::string& copy) {
     for (const auto& e : stdfs::recursive_directory_iterator(kExamples + "/" + example)) {
       if (!e.is_regular_file()) continue;
@@ -38,7 +35,6 @@ class ReplaceCommands : public mirel::testing::CliTest {
     std::ifstream in(kExamples + "/" + rel, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-
 };
 
 }  // namespace

@@ -151,7 +151,6 @@ class ReplaceStops : public mirel::testing::CliTest {
     while (!log.empty() && (log.back() == '\n' || log.back() == '\r')) log.pop_back();
     return log.substr(log.rfind('\n') + 1);
   }
-
 };
 
 }  // namespace

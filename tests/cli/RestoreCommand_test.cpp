@@ -23,7 +23,6 @@ const std::string& kExamples = mirel::testing::kExamplesDir;
 
 class RestoreCommand : public mirel::testing::CliTest {
  protected:
-
   // Runs the tool in the test folder; with a terminal as its standard output
   // (through script(1)) when asked, which then also carries its stderr; under
   // another command (such as flock(1)) when one is given.

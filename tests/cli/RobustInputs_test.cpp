@@ -29,8 +29,6 @@ const std::string kTargets = ", KyAccess, KyProvAccess, KyProvC, KyProvIntf, Van
 
 class RobustInputs : public mirel::testing::CliTest {
  protected:
-
-
   // Every regular file below rel except the run's own (log, backups), by
   // path relative to rel.
   std::map<std::string, std::string> Files(const std::string& rel) {
@@ -46,7 +44,6 @@ class RobustInputs : public mirel::testing::CliTest {
   static bool Has(const std::string& text, const std::string& what) {
     return text.find(what) != std::string::npos;
   }
-
 };
 
 }  // namespace

@@ -20,8 +20,8 @@ TEST_F(Version, TheWorkbenchPrintsItsVersionWithoutADisplay) {
   const std::string host = MIREL_BINARY_DIR "/bin/mirel-host";
   if (!std::filesystem::exists(host)) GTEST_SKIP() << "mirel-host is not built";
   const std::string out = dir_.Utf8("run/host");
-  const int status =
-      std::system(("env -u DISPLAY -u QT_QPA_PLATFORM '" + host + "' --version >'" + out + "'").c_str());
+  const int status = std::system(
+      ("env -u DISPLAY -u QT_QPA_PLATFORM '" + host + "' --version >'" + out + "'").c_str());
   EXPECT_EQ(0, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
   EXPECT_EQ(std::string("mirel-host ") + MIREL_VERSION + "\n", dir_.Read("run/host"));
 }

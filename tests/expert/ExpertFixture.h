@@ -9,8 +9,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <filesystem>
@@ -76,7 +76,8 @@ inline std::map<std::string, std::string> Tree(const String& folder) {
   const std::filesystem::path root(ToUtf8(folder));
   for (const auto& e : std::filesystem::recursive_directory_iterator(root))
     if (e.is_regular_file())
-      files[std::filesystem::relative(e.path(), root).string()] = ReadBytes(FromUtf8(e.path().string()));
+      files[std::filesystem::relative(e.path(), root).string()] =
+          ReadBytes(FromUtf8(e.path().string()));
   return files;
 }
 

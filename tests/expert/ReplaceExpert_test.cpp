@@ -153,9 +153,9 @@ TEST_F(Expert, WithTheWarningSwitchedOffTheProjectIsReplacedWithoutAsking) {
 }
 
 TEST_F(Expert, AFolderReplaceNeitherAsksNorSavesNorReloads) {
-  dialogs.dialogs.push_back(Walk({"btNext", "rbDestFolder", "btNext",
-                                  "type:cbDirectory=" + ToUtf8(folder), "btNext", "btNext",
-                                  "btFinish"}));
+  dialogs.dialogs.push_back(
+      Walk({"btNext", "rbDestFolder", "btNext", "type:cbDirectory=" + ToUtf8(folder), "btNext",
+            "btNext", "btFinish"}));
   ClickMenu();
   EXPECT_EQ("Replace procedure was performed sucessfully.", LastMessage());
   // Units convert as in project mode; forms without the project's database
@@ -173,9 +173,9 @@ TEST_F(Expert, AFolderReplaceNeitherAsksNorSavesNorReloads) {
 
 TEST_F(Expert, TheAdoModeRunsTheAdoProfile) {
   const String ado = dir.CopyExample("ado", "Inventory");
-  dialogs.dialogs.push_back(Walk({"rbModeReplaceADO", "btNext", "rbDestFolder", "btNext",
-                                  "type:cbDirectory=" + ToUtf8(ado), "btNext", "btNext",
-                                  "btFinish"}));
+  dialogs.dialogs.push_back(
+      Walk({"rbModeReplaceADO", "btNext", "rbDestFolder", "btNext",
+            "type:cbDirectory=" + ToUtf8(ado), "btNext", "btNext", "btFinish"}));
   ClickMenu();
   EXPECT_EQ("Replace procedure was performed sucessfully.", LastMessage());
   for (const auto& [name, bytes] : Tree(FromUtf8(MIREL_TEST_DATA_DIR "/run/ado-expected")))
@@ -228,17 +228,18 @@ TEST_F(Expert, ARestoreClosesTheProjectPutsTheOriginalsBackAndReopensIt) {
 }
 
 TEST_F(Expert, AFailedRestoreSaysSoAndStillReopensTheProject) {
-  const String undo =
-      dir.Write("bad/RExpert.reu", ToUtf8(folder) + "/Main.pas=" + ToUtf8(folder) + "/gone.~pas\r\n");
+  const String undo = dir.Write("bad/RExpert.reu",
+                                ToUtf8(folder) + "/Main.pas=" + ToUtf8(folder) + "/gone.~pas\r\n");
   dialogs.dialogs.push_back(
       Walk({"rbModeRestore", "btNext", "type:edUndoFile=" + ToUtf8(undo), "btNext", "btFinish"}));
   dialogs.dialogs.push_back(Confirm(true));
   ClickMenu();
   // The line names a backup outside the undo file's folder: refused, and
   // the message says which file and why.
-  EXPECT_EQ(0u, LastMessage().rfind("Failed to restore files.\nRefused to restore file: " +
-                                        ToUtf8(folder) + "/Main.pas",
-                                    0))
+  EXPECT_EQ(
+      0u,
+      LastMessage().rfind(
+          "Failed to restore files.\nRefused to restore file: " + ToUtf8(folder) + "/Main.pas", 0))
       << LastMessage();
   EXPECT_EQ(QMessageBox::Critical, dialogs.messages.back().icon);
   EXPECT_EQ(project, host.ProjectFileName());

@@ -7,11 +7,11 @@
 #include <memory>
 
 #include "ExpertFixture.h"
+#include "wizard/Dialogs.h"
+#include "wizard/SettingsStore.h"
 #include "workbench/ChangesPanel.h"
 #include "workbench/FileView.h"
 #include "workbench/WorkbenchWindow.h"
-#include "wizard/Dialogs.h"
-#include "wizard/SettingsStore.h"
 
 namespace mirel::test {
 namespace {

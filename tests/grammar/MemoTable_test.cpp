@@ -11,7 +11,8 @@ TEST(MemoTableTest, RemembersAcrossGrowthAndForgetsOnClear) {
   // Keys as the engine makes them: rule index above, position below.
   const auto key = [](uint64_t rule, uint64_t pos) { return (rule << 32) | pos; };
   for (uint64_t pos = 1; pos <= 5000; ++pos)
-    for (uint64_t rule = 0; rule < 3; ++rule) memo.Set(key(rule, pos), static_cast<int>(pos + rule));
+    for (uint64_t rule = 0; rule < 3; ++rule)
+      memo.Set(key(rule, pos), static_cast<int>(pos + rule));
   memo.Set(key(1, 10), 0);  // replaced, not added
   for (uint64_t pos = 1; pos <= 5000; ++pos)
     for (uint64_t rule = 0; rule < 3; ++rule) {

@@ -106,7 +106,8 @@ class CrashConsistency : public ::testing::Test {
     old_tmp_ = old ? old : "";
     setenv("TMPDIR", dir_.Utf8("tmp").c_str(), 1);
     for (const char* app : {"a", "b"}) {
-      for (const auto& e : stdfs::directory_iterator(std::string(MIREL_SOURCE_DIR) + "/examples/bde"))
+      for (const auto& e :
+           stdfs::directory_iterator(std::string(MIREL_SOURCE_DIR) + "/examples/bde"))
         dir_.Write(std::string("pristine/") + app + "/" + e.path().filename().string(),
                    dir_.Read(stdfs::relative(e.path(), dir_.Utf8("")).string()));
     }
@@ -190,9 +191,9 @@ TEST_F(CrashConsistency, AStopAfterAnyChangeLeavesEveryOriginalWholeAndRestorabl
       ASSERT_EQ(converted.at(name), now) << name << " is neither the original nor its conversion";
       const int line = undo.IndexOfName(dir_ / ("run/" + name));
       ASSERT_GE(line, 0) << name << " replaced without an undo line";
-      EXPECT_EQ(bytes, dir_.Read(stdfs::relative(ToUtf8(undo.ValueFromIndex(line)),
-                                                 dir_.Utf8(""))
-                                     .string()))
+      EXPECT_EQ(
+          bytes,
+          dir_.Read(stdfs::relative(ToUtf8(undo.ValueFromIndex(line)), dir_.Utf8("")).string()))
           << "the backup of " << name;
       ++replaced;
     }

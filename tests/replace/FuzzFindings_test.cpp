@@ -51,8 +51,8 @@ TEST(FuzzFindings, FormsThatOnceCrashedTheConversionAreHandled) {
     const auto parser = replacer.NewFormParser();
     String formText;
     TFileConversion conversion;
-    replacer.ConvertFile(u"/fuzz/Form1.dfm", Bytes(file), u"/fuzz/out/Form1.dfm", *parser,
-                         formText, conversion);
+    replacer.ConvertFile(u"/fuzz/Form1.dfm", Bytes(file), u"/fuzz/out/Form1.dfm", *parser, formText,
+                         conversion);
     EXPECT_EQ("", InternalError(conversion)) << file;
   }
 }

@@ -314,7 +314,8 @@ TEST_F(ReplaceRunTest, AUnitReachedThroughALinkIsBackedUpAndReplacedAsItsFile) {
   stdfs::create_symlink("shared/Reports.pas", app + "/Reports.pas");
   ASSERT_TRUE(r.Run());
   EXPECT_TRUE(stdfs::is_symlink(app + "/Reports.pas"));
-  EXPECT_EQ(ReadFile(kExpected + "/bde-expected/Reports.pas"), ReadFile(app + "/shared/Reports.pas"));
+  EXPECT_EQ(ReadFile(kExpected + "/bde-expected/Reports.pas"),
+            ReadFile(app + "/shared/Reports.pas"));
   EXPECT_EQ(ReadFile(kExamples + "/bde/Reports.pas"), ReadFile(app + "/RBackup/Reports.~pas"));
   EXPECT_FALSE(stdfs::is_symlink(app + "/RBackup/Reports.~pas"));
   ASSERT_TRUE(r.Restore(dir_ / "app/RBackup/RExpert.reu"));
@@ -405,10 +406,10 @@ TEST_F(ReplaceRunTest, ASecondRunNeverOverwritesTheBackupsOfTheFirst) {
 TEST_F(ReplaceRunTest, ConvertingManyFilesAtOnceGivesTheRunOfOneAtATime) {
   TComponentReplacer& r = BdeReplacer();
   const auto runWith = [&](int threads, const std::string& name, bool damaged) {
-    for (const char* sub : {"a", "b", "c", "d", "e", "f"})
-      CopyExample("bde", name + "/" + sub);
+    for (const char* sub : {"a", "b", "c", "d", "e", "f"}) CopyExample("bde", name + "/" + sub);
     if (damaged)  // a binary form cut short, in the middle of the run
-      dir_.Write(name + "/c/Customers.dfm", ReadFile(kExamples + "/bde/Customers.dfm").substr(0, 90));
+      dir_.Write(name + "/c/Customers.dfm",
+                 ReadFile(kExamples + "/bde/Customers.dfm").substr(0, 90));
     TReplaceOptions& o = r.Options();
     o.Dest = 1;
     o.Directory = dir_ / name;
@@ -429,15 +430,15 @@ TEST_F(ReplaceRunTest, ConvertingManyFilesAtOnceGivesTheRunOfOneAtATime) {
     std::string log;
     const std::string root = dir_.Utf8(name);
     for (std::string line : LogLines(ReadFile(root + "/Wiz_Log.txt"))) {
-      for (size_t at; (at = line.find(root)) != std::string::npos;) line.replace(at, root.size(), "~");
+      for (size_t at; (at = line.find(root)) != std::string::npos;)
+        line.replace(at, root.size(), "~");
       log += line + "\n";
     }
     std::string tree;
     for (const auto& e : stdfs::recursive_directory_iterator(root))
       if (e.is_regular_file() && e.path().filename() != "Wiz_Log.txt" &&
           e.path().filename() != "RExpert.reu" && e.path().filename() != "RExpert.sum")
-        tree += e.path().string().substr(root.size()) + "=" +
-                ReadFile(e.path().string()) + "\n";
+        tree += e.path().string().substr(root.size()) + "=" + ReadFile(e.path().string()) + "\n";
     return outcome + "\n" + log + tree;
   };
   const std::string one = runWith(1, "one", false);

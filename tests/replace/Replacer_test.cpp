@@ -452,10 +452,10 @@ TEST_F(FormScanTest, TheFormsOwnClassIsNeverConvertedWhateverItsName) {
                     "  object Query1: TQuery\n"
                     "  end\n"
                     "end\n"));
-  EXPECT_EQ((Log{"Processing file: " + dir_.Utf8("F.dfm"),
-                 "Object table: Ttable is the form itself; its class was left unchanged",
-                 "1 change(s)"}),
-            log_);
+  EXPECT_EQ(
+      (Log{"Processing file: " + dir_.Utf8("F.dfm"),
+           "Object table: Ttable is the form itself; its class was left unchanged", "1 change(s)"}),
+      log_);
   log_.clear();
   std::filesystem::remove(dir_.Utf8("out/F.dfm"));
   EXPECT_EQ("<missing>", Convert("inherited Q: TQuery\n  SQL.Strings = (\n    'x')\nend\n"));

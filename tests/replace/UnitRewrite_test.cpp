@@ -231,52 +231,56 @@ TEST_F(UnitRewriteTest, NonLetterBytesAndCodePageCharactersPassThroughUnchanged)
 TEST_F(UnitRewriteTest, AClassTheUnitDeclaresKeepsItsNameEverywhereInThatUnit) {
   // A data module of its own called Ttable, used before and after its
   // declaration and in a comment; BDE's TQuery in the same unit still goes.
-  EXPECT_EQ("unit Web;\r\n"
-            "interface\r\n"
-            "uses Classes, DBTables" + kTargets + ";\r\n"
-            "type\r\n"
-            "  TTable = class;  { the TTable below }\r\n"
-            "  Ttable = class(TWebDataModule)\r\n"
-            "    Query1: TKyQuery;\r\n"
-            "    FNext: TTABLE;\r\n"
-            "  end;\r\n"
-            "  TTableClass = class of TTable;\r\n"
-            "var table: Ttable;\r\n"
-            "end.\r\n",
-            Convert("unit Web;\r\n"
-                    "interface\r\n"
-                    "uses Classes, DBTables;\r\n"
-                    "type\r\n"
-                    "  TTable = class;  { the TTable below }\r\n"
-                    "  Ttable = class(TWebDataModule)\r\n"
-                    "    Query1: TQuery;\r\n"
-                    "    FNext: TTABLE;\r\n"
-                    "  end;\r\n"
-                    "  TTableClass = class of TTable;\r\n"
-                    "var table: Ttable;\r\n"
-                    "end.\r\n"));
+  EXPECT_EQ(
+      "unit Web;\r\n"
+      "interface\r\n"
+      "uses Classes, DBTables" +
+          kTargets +
+          ";\r\n"
+          "type\r\n"
+          "  TTable = class;  { the TTable below }\r\n"
+          "  Ttable = class(TWebDataModule)\r\n"
+          "    Query1: TKyQuery;\r\n"
+          "    FNext: TTABLE;\r\n"
+          "  end;\r\n"
+          "  TTableClass = class of TTable;\r\n"
+          "var table: Ttable;\r\n"
+          "end.\r\n",
+      Convert("unit Web;\r\n"
+              "interface\r\n"
+              "uses Classes, DBTables;\r\n"
+              "type\r\n"
+              "  TTable = class;  { the TTable below }\r\n"
+              "  Ttable = class(TWebDataModule)\r\n"
+              "    Query1: TQuery;\r\n"
+              "    FNext: TTABLE;\r\n"
+              "  end;\r\n"
+              "  TTableClass = class of TTable;\r\n"
+              "var table: Ttable;\r\n"
+              "end.\r\n"));
   // Said once for the unit, though declared twice in two spellings.
-  EXPECT_EQ((Names{"Processing file: " + dir_.Utf8("Main.pas"),
-                   "Class TTable is declared in this unit; its name was left unchanged",
-                   "2 change(s)"}),
-            log_);
+  EXPECT_EQ(
+      (Names{"Processing file: " + dir_.Utf8("Main.pas"),
+             "Class TTable is declared in this unit; its name was left unchanged", "2 change(s)"}),
+      log_);
 }
 
 TEST_F(UnitRewriteTest, OnlyAClassDeclarationKeepsAName) {
   // A class reference type, a comparison and a class-typed field declare no
   // class of the mapped name: those still convert.
-  EXPECT_EQ("type\r\n"
-            "  TQueryClass = class of TKyQuery;\r\n"
-            "  TForm1 = class(TForm)\r\n"
-            "    Q: TKyQuery;\r\n"
-            "  end;\r\n"
-            "const IsQuery = TKyQuery = nil;\r\n",
-            Convert("type\r\n"
-                    "  TQueryClass = class of TQuery;\r\n"
-                    "  TForm1 = class(TForm)\r\n"
-                    "    Q: TQuery;\r\n"
-                    "  end;\r\n"
-                    "const IsQuery = TQuery = nil;\r\n"));
+  EXPECT_EQ(
+      "type\r\n"
+      "  TQueryClass = class of TKyQuery;\r\n"
+      "  TForm1 = class(TForm)\r\n"
+      "    Q: TKyQuery;\r\n"
+      "  end;\r\n"
+      "const IsQuery = TKyQuery = nil;\r\n",
+      Convert("type\r\n"
+              "  TQueryClass = class of TQuery;\r\n"
+              "  TForm1 = class(TForm)\r\n"
+              "    Q: TQuery;\r\n"
+              "  end;\r\n"
+              "const IsQuery = TQuery = nil;\r\n"));
   EXPECT_EQ("3 change(s)", last_);
   // A declaration at the very end of the text counts too.
   EXPECT_EQ("<missing>", Convert("var T: TQuery;\r\ntype TQuery = class"));

@@ -40,11 +40,21 @@ class SaveWarn : public ::testing::Test {
               form.chkDontAsk->isChecked(), !form.Image1->pixmap().isNull()};
       if (dontAsk) QTest::mouseClick(form.chkDontAsk, Qt::LeftButton);
       switch (answer) {
-        case kYes: QTest::mouseClick(form.OKBtn, Qt::LeftButton); break;
-        case kNo: QTest::mouseClick(form.CancelBtn, Qt::LeftButton); break;
-        case kEnter: QTest::keyClick(&form, Qt::Key_Return); break;
-        case kEsc: QTest::keyClick(&form, Qt::Key_Escape); break;
-        case kClose: form.close(); break;
+        case kYes:
+          QTest::mouseClick(form.OKBtn, Qt::LeftButton);
+          break;
+        case kNo:
+          QTest::mouseClick(form.CancelBtn, Qt::LeftButton);
+          break;
+        case kEnter:
+          QTest::keyClick(&form, Qt::Key_Return);
+          break;
+        case kEsc:
+          QTest::keyClick(&form, Qt::Key_Escape);
+          break;
+        case kClose:
+          form.close();
+          break;
       }
       return form.result();
     });

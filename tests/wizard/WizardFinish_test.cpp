@@ -31,8 +31,8 @@ TEST_F(SummaryPage, FolderModeWithoutBackupAndLogHasModeAndFolderOnly) {
   Click("chMakeBackup");
   Click("chWriteLog");
   Next();
-  EXPECT_EQ("Mode: Replace BDE/ADO components\n\nScan destination: Folder \"" +
-                ToUtf8(dir.Path()) + "\"\n\n",
+  EXPECT_EQ("Mode: Replace BDE/ADO components\n\nScan destination: Folder \"" + ToUtf8(dir.Path()) +
+                "\"\n\n",
             Summary());
 }
 
@@ -46,10 +46,13 @@ TEST_F(SummaryPage, ProjectModeListsTheCheckedUnitsAndIsRebuiltOnEveryEntry) {
   Click("chViewLog");
   Next();
   const std::string backup = ToUtf8(dir / "RBackup");
-  EXPECT_EQ("Mode: Replace BDE/ADO components\n\nScan destination: Current open project\n\n"
-            "Backup dir: \"" + backup + "\"\n\nWrite log file\n\nView log afer replace\n\n"
-            "Units list:\nData.pas\nMain.pas\n",
-            Summary());
+  EXPECT_EQ(
+      "Mode: Replace BDE/ADO components\n\nScan destination: Current open project\n\n"
+      "Backup dir: \"" +
+          backup +
+          "\"\n\nWrite log file\n\nView log afer replace\n\n"
+          "Units list:\nData.pas\nMain.pas\n",
+      Summary());
 
   Back();
   Click("chMakeBackup");
@@ -60,9 +63,10 @@ TEST_F(SummaryPage, ProjectModeListsTheCheckedUnitsAndIsRebuiltOnEveryEntry) {
   Back();
   Click("chWriteLog");
   Next();
-  EXPECT_EQ("Mode: Replace BDE/ADO components\n\nScan destination: Current open project\n\n"
-            "Units list:\nData.pas\nMain.pas\n",
-            Summary());
+  EXPECT_EQ(
+      "Mode: Replace BDE/ADO components\n\nScan destination: Current open project\n\n"
+      "Units list:\nData.pas\nMain.pas\n",
+      Summary());
 }
 
 TEST_F(SummaryPage, TheModeLineShowsTheSharedNameInTheAdoModeToo) {

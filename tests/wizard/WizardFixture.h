@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QCheckBox>
-#include <QRadioButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QRadioButton>
 #include <QStackedWidget>
 #include <QTest>
 #include <initializer_list>
@@ -21,9 +21,9 @@
 #include "host/DiskProjectHost.h"
 #include "replace/ReplaceOptions.h"
 #include "support/HostTestFiles.h"
+#include "support/ScriptedDialogs.h"
 #include "wizard/Dialogs.h"
 #include "wizard/KyWizard.h"
-#include "support/ScriptedDialogs.h"
 
 namespace mirel::test {
 
@@ -103,9 +103,7 @@ class WizardTest : public ::testing::Test {
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(edit, text);
   }
-  std::string Page() {
-    return form->PageControl->currentWidget()->objectName().toStdString();
-  }
+  std::string Page() { return form->PageControl->currentWidget()->objectName().toStdString(); }
   std::string Caption() { return form->windowTitle().toStdString(); }
   std::string Summary() { return form->lSummary->text().toStdString(); }
   bool Enabled(const char* name) { return Get(name)->isEnabled(); }

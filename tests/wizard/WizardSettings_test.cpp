@@ -213,9 +213,7 @@ TEST_F(WizardSettings, APositionOnAScreenIsUsedOneOffEveryScreenIsNot) {
     ini.WriteInteger(section, u"Left", screen.right() + 5000);
     ini.WriteInteger(section, u"Top", -4000);
   }
-  Use([&] {
-    EXPECT_TRUE(screen.contains(form->frameGeometry().center())) << "centred instead";
-  });
+  Use([&] { EXPECT_TRUE(screen.contains(form->frameGeometry().center())) << "centred instead"; });
 }
 
 }  // namespace
