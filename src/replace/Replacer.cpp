@@ -80,10 +80,6 @@ String TComponentReplacer::ChangesText(int count) {
   return count == 0 ? String(u"No changes") : IntToStr(count) + u" change(s)";
 }
 
-void TComponentReplacer::LogChanges(int count) {
-  LogLine(ChangesText(count));
-}
-
 std::string TComponentReplacer::ReadInput(const String& fileName) {
   std::string bytes;
   const TFsResult r = fs_->ReadFile(fileName, bytes);

@@ -282,8 +282,7 @@ class TComponentReplacer {
   /// stop the others) and logs, for each file not restored, the file and
   /// why. Throws EFOpenError when the undo file or its manifest cannot be
   /// read. Units is used while reading and emptied afterwards.
-  TRestoreResult RestoreWithReport(const String& undoFileName,
-                                   const TRestoreOptions& options = {});
+  TRestoreResult RestoreWithReport(const String& undoFileName, const TRestoreOptions& options = {});
 
   // --- State -------------------------------------------------------------------
 
@@ -362,8 +361,6 @@ class TComponentReplacer {
 
  protected:
   void LogLine(StringView text);
-  /// "No changes" for 0, else the count followed by " change(s)".
-  void LogChanges(int count);
   /// Writes a whole output file; EFCreateError naming it when that fails.
   void WriteOutput(const String& fileName, std::string_view bytes);
   /// Reads a whole input file; EFOpenError naming it when that fails.
@@ -404,8 +401,7 @@ class TComponentReplacer {
   // kept holds, upper-cased, the mapped names the unit declares classes of
   // itself: they are left as they are.
   String ConvertComment(StringView lexem, const String& sourceFile, int& count,
-                        TFileConversion& conversion,
-                        const std::unordered_set<String>& kept) const;
+                        TFileConversion& conversion, const std::unordered_set<String>& kept) const;
   // One pass of ConvertUnit: the rewritten unit into conversion (without its
   // log lines), names of kept left alone; the mapped names that a class
   // declaration ("Name = class") gives are appended to declared. Returns the
@@ -414,11 +410,10 @@ class TComponentReplacer {
   int RewriteUnit(const TTextFile& unit, const String& sourceFile,
                   const std::unordered_set<String>& kept, TFileConversion& conversion,
                   std::vector<String>& declared, std::map<String, int>* names) const;
-  void ConvertForm(TFormFile form, const String& outputFile, TFormParser& parser,
-                   String& formText, TFileConversion& conversion) const;
+  void ConvertForm(TFormFile form, const String& outputFile, TFormParser& parser, String& formText,
+                   TFileConversion& conversion) const;
   // The bytes of a converted form text in the kind form was read in.
-  std::string FormFileBytes(const TFormFile& form, StringView text,
-                            const String& outputFile) const;
+  std::string FormFileBytes(const TFormFile& form, StringView text, const String& outputFile) const;
   // The form file a resource directive names, beside sourceFile; "" when it
   // names none.
   static String ResourceFormName(StringView directive, const String& sourceFile);
