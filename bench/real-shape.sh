@@ -184,7 +184,7 @@ real_shape_tenfold() {
   done
   # mean wall, user and sys time of the two runs; the larger peak memory
   # shellcheck disable=SC2016  # an awk program
-  local mean='{t += $1; u += $2; s += $3; if ($4 > m) m = $4} END {printf "%.2f %.2f %.2f %d", t / NR, u / NR, s / NR, m}'
+  local mean='{t += $1; u += $2; s += $3; if ($4 > m) m = $4} END {printf "%.2f %.2f %.2f %d\n", t / NR, u / NR, s / NR, m}'
   read -r REAL_TEN_T2 REAL_TEN_U2 REAL_TEN_S2 REAL_TEN_M2 < <(awk "$mean" "$FAST/ten.2")
   read -r REAL_TEN_T1 REAL_TEN_U1 REAL_TEN_S1 REAL_TEN_M1 < <(awk "$mean" "$FAST/ten.1")
   REAL_TEN_RUNS2=$(awk '{printf "%s%s", sep, $1; sep = " + "}' "$FAST/ten.2")
