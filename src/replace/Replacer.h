@@ -43,6 +43,7 @@
 #include "files/FolderIndex.h"
 #include "files/LogWriter.h"
 #include "forms/FormParser.h"
+#include "replace/DatabaseMap.h"
 #include "replace/ReplaceOptions.h"
 #include "replace/Restore.h"
 #include "replace/RunReport.h"
@@ -301,8 +302,8 @@ class TComponentReplacer {
   TStringList& UndoList() { return undo_list_; }
   /// database name = form name "." component name; names compared without
   /// regard to case.
-  TStringList& DatabaseMap() { return database_map_; }
-  const TStringList& DatabaseMap() const { return database_map_; }
+  TDatabaseMap& DatabaseMap() { return database_map_; }
+  const TDatabaseMap& DatabaseMap() const { return database_map_; }
   /// Files whose converted copy was written since the count was last reset.
   int ChangedCount() const { return changed_count_; }
   void SetChangedCount(int count) { changed_count_ = count; }
@@ -448,7 +449,7 @@ class TComponentReplacer {
   TLogWriter log_;
   int changed_count_ = 0;
   TStringList undo_list_;
-  TStringList database_map_;
+  TDatabaseMap database_map_;
   TFormParserClass form_parser_class_;
   std::unique_ptr<TFormParser> form_parser_;
   String source_unit_;
