@@ -5,22 +5,9 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <vector>
 
 namespace mirel {
-
-String CombinePath(StringView folder, StringView name) {
-  String result(folder);
-  if (!result.empty() && result.back() != u'/') result.push_back(u'/');
-  if (!name.empty()) {
-    if (name.size() >= 2 && name.front() == u'/')
-      result.append(name.substr(1));
-    else
-      result.append(name);
-  }
-  return result;
-}
 
 namespace {
 
@@ -173,21 +160,6 @@ TFsResult StageBeside(const String& converted, const String& target, String& sta
   }
   staged = candidate;
   return TFsResult::Ok();
-}
-
-String NormalizePath(StringView path) {
-  if (path.empty()) return String();
-  std::string normal = std::filesystem::path(ToUtf8(path)).lexically_normal().string();
-  while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
-  return FromUtf8(normal);
-}
-
-bool LiesInsideFolder(StringView path, StringView folder) {
-  const String p = NormalizePath(path);
-  String f = NormalizePath(folder);
-  if (f.empty() || p.size() <= f.size()) return false;
-  if (f.back() != u'/') f.push_back(u'/');
-  return p.compare(0, f.size(), f) == 0;
 }
 
 namespace {

@@ -1,45 +1,12 @@
 #include "replace/RestorePaths.h"
 
 #include <filesystem>
-#include <vector>
 
 #include "files/FileUtils.h"
 #include "replace/FileNames.h"
 #include "replace/UndoFile.h"
 
 namespace mirel {
-
-String LexicallyNormal(StringView path) {
-  const bool absolute = !path.empty() && path[0] == u'/';
-  std::vector<StringView> parts;
-  size_t i = 0;
-  while (i <= path.size()) {
-    size_t j = path.find(u'/', i);
-    if (j == StringView::npos) j = path.size();
-    const StringView part = path.substr(i, j - i);
-    if (part == u"..") {
-      if (!parts.empty() && parts.back() != u"..")
-        parts.pop_back();
-      else if (!absolute)
-        parts.push_back(part);  // above a relative start: kept; above "/" is "/"
-    } else if (!part.empty() && part != u".") {
-      parts.push_back(part);
-    }
-    i = j + 1;
-  }
-  if (parts.empty()) return String(1, absolute ? u'/' : u'.');
-  String out;
-  for (size_t k = 0; k < parts.size(); ++k) {
-    if (absolute || k > 0) out += u'/';
-    out += parts[k];
-  }
-  return out;
-}
-
-String ResolveAgainst(StringView folder, StringView path) {
-  if (!path.empty() && path[0] == u'/') return LexicallyNormal(path);
-  return LexicallyNormal(CombinePath(folder, path));
-}
 
 String ResolvedPath(StringView path) {
   const String normal = LexicallyNormal(path);

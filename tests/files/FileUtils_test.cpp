@@ -13,20 +13,6 @@ namespace {
 
 using testing::TTempDir;
 
-TEST(CombinePathTest, JoinsWithOneSeparator) {
-  struct Row {
-    const char* folder;
-    const char* name;
-    const char* joined;
-  };
-  for (const Row& r :
-       {Row{"/x", "y.pas", "/x/y.pas"}, Row{"/x/", "/y.pas", "/x/y.pas"}, Row{"", "/y", "y"},
-        Row{"", "y", "y"}, Row{"/x", "", "/x/"}, Row{"/x/", "/", "/x//"}, Row{"/x", "//y", "/x//y"},
-        Row{"", "", ""}, Row{"/", "etc", "/etc"}}) {
-    EXPECT_EQ(U(r.joined), CombinePath(U(r.folder), U(r.name))) << r.folder << " + " << r.name;
-  }
-}
-
 TEST(BackupFileNameTest, ReplacesOnlyTheLastExtension) {
   struct Row {
     const char* name;

@@ -107,16 +107,6 @@ TEST(StageBesideTest, AFullDiskLeavesNothingBeside) {
   EXPECT_EQ("Main.pas", dir.Tree("app"));
 }
 
-TEST(PathTest, NormalizedPathsAndWhatLiesInsideAFolder) {
-  EXPECT_EQ(u"/a/c", NormalizePath(u"/a/./b/../c/"));
-  EXPECT_EQ(u"/a/b", NormalizePath(u"/a//b"));
-  EXPECT_TRUE(LiesInsideFolder(u"/p/x.pas", u"/p"));
-  EXPECT_TRUE(LiesInsideFolder(u"/p/sub/x.pas", u"/p/"));
-  EXPECT_FALSE(LiesInsideFolder(u"/p", u"/p"));
-  EXPECT_FALSE(LiesInsideFolder(u"/pp/x.pas", u"/p"));
-  EXPECT_FALSE(LiesInsideFolder(u"/p/../q/x.pas", u"/p"));
-}
-
 TEST(LogWriterFilesTest, AnOldLogIsReplacedNeverEmptiedThroughAnotherName) {
   TTempDir dir;
   dir.Write("other.txt", "another name of the old log");

@@ -8,20 +8,6 @@
 using namespace mirel;
 using mirel::testing::TTempDir;
 
-TEST(RestorePaths, LexicallyNormal) {
-  const std::pair<const char16_t*, const char16_t*> rows[] = {
-      {u"/a/b/../c/./d//e/", u"/a/c/d/e"},
-      {u"/../..", u"/"},
-      {u"/", u"/"},
-      {u"a/../../b", u"../b"},
-      {u"./", u"."},
-      {u"/a=b/c", u"/a=b/c"},
-  };
-  for (const auto& [in, out] : rows) EXPECT_EQ(String(out), LexicallyNormal(in)) << ToUtf8(in);
-  EXPECT_EQ(u"/u/v/x", ResolveAgainst(u"/u/w", u"../v/x"));
-  EXPECT_EQ(u"/abs", ResolveAgainst(u"/u/w", u"/abs"));
-}
-
 TEST(RestorePaths, InsideMeansStrictlyBelowOnceLinksAreFollowed) {
   TTempDir dir;
   dir.Write("p/in/x", "1");
