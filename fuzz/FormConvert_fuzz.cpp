@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "FuzzCommon.h"
-#include "replace/FileNames.h"
+#include "files/Paths.h"
 
 using namespace mirel;
 

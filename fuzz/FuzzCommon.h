@@ -12,7 +12,7 @@
 
 #include <string_view>
 
-#include "replace/FileNames.h"
+#include "files/Paths.h"
 #include "replace/KyReplacer.h"
 #include "rtl/SysUtils.h"
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "FuzzCommon.h"
-#include "replace/FileNames.h"
+#include "files/Paths.h"
 
 using namespace mirel;
 

@@ -11,8 +11,7 @@
 
 #include "cli/CliCommon.h"
 #include "cli/RunSetup.h"
-#include "files/FileUtils.h"
-#include "replace/FileNames.h"
+#include "files/Paths.h"
 #include "replace/KyReplacer.h"
 
 namespace mirel::cli {
@@ -56,12 +55,6 @@ String KindText(const TFileReport& file) {
   return kind;
 }
 
-String Shown(const String& file, const String& base) {
-  const String folder = CombinePath(base, u"");
-  return StartsText(folder, file) && file.size() > folder.size() ? file.substr(folder.size())
-                                                                 : file;
-}
-
 String NumberOr(int n) {
   return n == 0 ? String(u"-") : IntToStr(n);
 }
@@ -100,7 +93,7 @@ void PrintAssessment(std::ostream& out, const TRunReport& report) {
     for (const auto& [name, n] : counts) all[name] += n;
     int dropped = 0;
     for (const TConvertedObject& o : f.Objects) dropped += static_cast<int>(o.Dropped.size());
-    rows.push_back({Shown(f.File, report.Folder), KindText(f),
+    rows.push_back({RelativeToFolder(f.File, report.Folder), KindText(f),
                     NumberOr(static_cast<int>(f.Objects.size())), NumberOr(dropped),
                     NumberOr(static_cast<int>(f.FollowUps.size())), CountsText(counts)});
   }
@@ -113,12 +106,12 @@ void PrintAssessment(std::ostream& out, const TRunReport& report) {
     for (const TUnconvertedObject& o : f.NotConverted) {
       if (!header) out << "\nObjects that would not be converted:\n";
       header = true;
-      out << "  " << ToUtf8(Shown(f.File, report.Folder)) << ':' << o.Line << "  " << ToUtf8(o.Name)
-          << ": " << ToUtf8(o.Class) << "  " << ToUtf8(o.Reason) << '\n';
+      out << "  " << ToUtf8(RelativeToFolder(f.File, report.Folder)) << ':' << o.Line << "  "
+          << ToUtf8(o.Name) << ": " << ToUtf8(o.Class) << "  " << ToUtf8(o.Reason) << '\n';
     }
   out << '\n' << t.ChangedFiles << " file(s) would change" << (t.ChangedFiles ? ":" : ".") << '\n';
   for (const TFileReport& f : report.Files)
-    if (f.Changed) out << "  " << ToUtf8(Shown(f.File, report.Folder)) << '\n';
+    if (f.Changed) out << "  " << ToUtf8(RelativeToFolder(f.File, report.Folder)) << '\n';
   if (t.FollowUps > 0)
     out << "\n"
         << t.FollowUps

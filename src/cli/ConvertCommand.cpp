@@ -9,7 +9,7 @@
 #include "cli/CliCommon.h"
 #include "cli/RunSetup.h"
 #include "files/FileUtils.h"
-#include "replace/FileNames.h"
+#include "files/Paths.h"
 #include "replace/KyReplacer.h"
 #include "rtl/FormStream.h"
 
@@ -38,21 +38,6 @@ class TPathsFormatter : public CLI::Formatter {
   }
 };
 
-bool IsUnit(const String& ext) {
-  return ext == u".PAS" || ext == u".DPR";
-}
-bool IsForm(const String& ext) {
-  return ext == u".DFM" || ext == u".NFM";
-}
-
-// The absolute path of a file given on the command line, as the replacer and
-// its log will name it.
-String AbsoluteName(const std::string& path) {
-  std::error_code ec;
-  const fs::path abs = fs::absolute(fs::path(path), ec);
-  return FromUtf8(ec ? path : abs.lexically_normal().string());
-}
-
 // Checks the inputs before anything is written: every file readable and of a
 // kind the profiles convert, no two with the same name (their copies would
 // land on each other in OUTDIR), none inside OUTDIR itself (its copy would
@@ -61,7 +46,8 @@ std::vector<String> CheckInputs(const std::vector<std::string>& files, const fs:
   std::vector<String> names;
   std::vector<String> seen;
   for (const std::string& file : files) {
-    const String name = AbsoluteName(file);
+    // As the replacer and its log will name it.
+    const String name = AbsolutePath(file);
     std::error_code ec;
     const fs::file_status status = fs::status(fs::path(file), ec);
     if (!fs::exists(status))
@@ -69,8 +55,7 @@ std::vector<String> CheckInputs(const std::vector<std::string>& files, const fs:
                       exitFailure);
     if (!fs::is_regular_file(status))
       throw TCliError(FromUtf8(file) + u" is not a regular file", exitBadInput);
-    const String ext = UpperCase(ExtractFileExt(name));
-    if (!IsUnit(ext) && !IsForm(ext))
+    if (!IsPascalSource(name) && !IsFormFile(name))
       throw TCliError(FromUtf8(file) +
                           u" is neither a Pascal unit or project file (.pas, .dpr) nor a form "
                           u"file (.dfm, .nfm)",
@@ -102,7 +87,7 @@ int Convert(TConvertOptions& o) {
   const std::string& outArg = o.paths.back();
   const std::vector<String> names = CheckInputs(files, fs::path(outArg));
 
-  const String outDir = AbsoluteName(outArg);
+  const String outDir = AbsolutePath(outArg);
   if (!ForceFolders(outDir))
     throw TCliError(u"cannot create the folder " + FromUtf8(outArg), exitFailure);
   // OUTDIR may only now exist; a link there could still point at an input's folder.
@@ -121,7 +106,7 @@ int Convert(TConvertOptions& o) {
     // Every form's database names are known before any form is converted,
     // so a query finds the TDatabase of another form given.
     for (const String& name : names)
-      if (IsForm(UpperCase(ExtractFileExt(name)))) replacer.CollectDatabaseNames(name);
+      if (IsFormFile(name)) replacer.CollectDatabaseNames(name);
     for (const String& name : names) replacer.ProcessFile(name, outDir);
   } catch (const EFormFormatError& e) {
     failed(e);

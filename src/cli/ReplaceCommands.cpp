@@ -11,10 +11,9 @@
 #include "cli/CliCommon.h"
 #include "cli/RunSetup.h"
 #include "cli/StopSignals.h"
-#include "files/FileUtils.h"
+#include "files/Paths.h"
 #include "host/DiskProjectHost.h"
 #include "ide/IDEUtils.h"
-#include "replace/FileNames.h"
 #include "replace/KyReplacer.h"
 #include "replace/Restore.h"
 #include "replace/RunPatch.h"
@@ -60,14 +59,6 @@ class TPrintLog : public TShellOpener {
     return true;
   }
 };
-
-// A file of the run as the user knows it: relative to the run's folder when
-// it lies inside.
-String Shown(const String& file, const String& base) {
-  const String folder = CombinePath(base, u"");
-  return StartsText(folder, file) && file.size() > folder.size() ? file.substr(folder.size())
-                                                                 : file;
-}
 
 // --patch: the patch of every change is made once every file is converted,
 // while each original is still as it was; it is written only when the run
@@ -194,7 +185,8 @@ int Replace(TReplaceArgs& a) {
     const std::vector<TRunFile>& files = replacer.RunFiles();
     say << "Dry run: no file was changed.\n"
         << files.size() << " file(s) would change" << (files.empty() ? "." : ":") << '\n';
-    for (const TRunFile& f : files) say << "  " << ToUtf8(Shown(f.Original, base)) << '\n';
+    for (const TRunFile& f : files)
+      say << "  " << ToUtf8(RelativeToFolder(f.Original, base)) << '\n';
     if (patch && patch->Path() != "-") say << "Patch: " << patch->Path() << '\n';
     sayReport();
     return exitOk;

@@ -1,17 +1,13 @@
 #include "cli/RunSetup.h"
 
-#include <filesystem>
 #include <iostream>
 
-#include "files/FileUtils.h"
+#include "files/Paths.h"
 #include "ide/IDEUtils.h"
-#include "replace/FileNames.h"
 
 namespace mirel::cli {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // The project's .pas modules the --unit names choose (all of them when none
 // is named), as the lines of UnitNames.
@@ -49,14 +45,6 @@ String ChooseUnits(const std::vector<std::string>& wanted) {
 }
 
 }  // namespace
-
-String AbsolutePath(const std::string& path) {
-  std::error_code ec;
-  const fs::path abs = fs::absolute(fs::path(path), ec);
-  String s = FromUtf8(ec ? path : abs.lexically_normal().string());
-  while (s.size() > 1 && s.back() == u'/') s.pop_back();
-  return s;
-}
 
 void TRunTarget::AddOptions(CLI::App& command) {
   CLI::Option* projectOption =

@@ -33,10 +33,6 @@ struct TRunTarget {
   String SetUp(TDiskProjectHost& host, TReplaceOptions& options) const;
 };
 
-/// The absolute, normalised form of a path given on the command line,
-/// without a trailing slash.
-String AbsolutePath(const std::string& path);
-
 /// Files done of files known on one line of a terminal (stderr), with the
 /// megabytes per second and the time left once the run is longer than two
 /// seconds (TProgressMeter), redrawn at most ten times a second. The last

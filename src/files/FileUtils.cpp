@@ -7,20 +7,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "files/Paths.h"
+
 namespace mirel {
 
 namespace {
-
-String ExtractName(StringView path) {
-  const size_t slash = path.rfind(u'/');
-  return String(slash == StringView::npos ? path : path.substr(slash + 1));
-}
-
-String ParentOf(StringView path) {
-  const size_t slash = path.rfind(u'/');
-  if (slash == StringView::npos) return String(u".");
-  return slash == 0 ? String(u"/") : String(path.substr(0, slash));
-}
 
 // Creates one folder of a chain; a folder that is already there will do, but
 // a file (or a dangling link) of that name will not.
@@ -139,9 +130,11 @@ TFsResult StageBeside(const String& converted, const String& target, String& sta
   static std::atomic<unsigned> serial{0};
   staged.clear();
   // Within NAME_MAX whatever the length of the target's name.
-  const String name = ExtractName(target).substr(0, 200);
-  const String stem = CombinePath(
-      ParentOf(target), u".~" + name + u"." + IntToStr(static_cast<int>(::getpid())) + u"-");
+  const String name = ExtractFileName(target).substr(0, 200);
+  String folder = ExtractDir(target);
+  if (folder.empty()) folder = u".";  // a bare name lies in the current folder
+  const String stem =
+      CombinePath(folder, u".~" + name + u"." + IntToStr(static_cast<int>(::getpid())) + u"-");
   TFsResult made = TFsResult::Fail(EEXIST);
   String candidate;
   for (int attempt = 0; attempt < 100 && made.AlreadyExists(); ++attempt) {
@@ -212,71 +205,8 @@ bool DeleteFolder(StringView folder, TFileSystem& fs) {
 }
 
 String BackupFileName(StringView fileName) {
-  const size_t slash = fileName.rfind(u'/');
-  const size_t nameStart = slash == StringView::npos ? 0 : slash + 1;
-  size_t dot = fileName.rfind(u'.');
-  if (dot == StringView::npos || dot < nameStart) dot = fileName.size();
-  const StringView ext = fileName.substr(dot);
-  String result(fileName.substr(0, dot));
-  result += u".~";
-  if (ext.size() >= 2) result.append(ext.substr(1));
-  return result;
-}
-
-}  // namespace mirel
-
-namespace mirel {
-
-namespace {
-
-// FindFileIgnoringCase, with the folder listed through index when there is
-// one.
-String FindFile(StringView path, TFileSystem& fs, TFolderIndex* index, TFileKind* kind) {
-  TFileKind ignored;
-  TFileKind& found = kind ? *kind : ignored;
-  const String exact(path);
-  found = TFileKind::fkNone;
-  if (path.empty()) return exact;
-  if ((found = fs.Stat(exact).kind) != TFileKind::fkNone) return exact;
-  const size_t slash = path.rfind(u'/');
-  const String folder =
-      slash == StringView::npos ? String(u".") : String(path.substr(0, slash + 1));
-  const StringView name = slash == StringView::npos ? path : path.substr(slash + 1);
-  if (name.empty()) return exact;
-  // The usual spellings first ("Main.DFM" written, "Main.dfm" on disk): one
-  // look-up each instead of reading the whole folder.
-  const String prefix = slash == StringView::npos ? String() : String(path.substr(0, slash + 1));
-  const size_t dot = name.rfind(u'.');
-  if (dot != StringView::npos) {
-    const String stem(name.substr(0, dot));
-    for (const String& guess :
-         {stem + LowerCase(name.substr(dot)), stem + UpperCase(name.substr(dot)), LowerCase(name),
-          UpperCase(name)})
-      if (guess != name && (found = fs.Stat(prefix + guess).kind) != TFileKind::fkNone)
-        return prefix + guess;
-  }
-  String best;
-  if (index != nullptr) {
-    best = index->Find(folder, name);
-  } else {
-    std::vector<TFolderEntry> entries;
-    if (!fs.ListFolder(folder, entries)) return exact;
-    for (TFolderEntry& e : entries)
-      if (SameText(e.name, name) && (best.empty() || e.name < best)) best = std::move(e.name);
-  }
-  if (best.empty()) return exact;
-  found = fs.Stat(prefix + best).kind;
-  return prefix + best;
-}
-
-}  // namespace
-
-String FindFileIgnoringCase(StringView path, TFileSystem& fs, TFileKind* kind) {
-  return FindFile(path, fs, nullptr, kind);
-}
-
-String FindFileIgnoringCase(StringView path, TFolderIndex& index, TFileKind* kind) {
-  return FindFile(path, index.FileSystem(), &index, kind);
+  const String ext = ExtractFileExt(fileName);
+  return ChangeFileExt(fileName, u".~" + (ext.size() >= 2 ? ext.substr(1) : String()));
 }
 
 }  // namespace mirel

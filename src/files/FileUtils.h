@@ -1,6 +1,7 @@
-// Path and folder helpers of the replace run, the restore and the wizard:
-// joining a folder and a name, creating a folder chain, allocating a private
-// temporary folder, copying and deleting folder trees, naming backup copies.
+// Folder and file helpers of the replace run, the restore and the wizard:
+// creating a folder chain, allocating a private temporary folder, copying and
+// deleting folder trees, putting files in place, naming backup copies. Paths
+// themselves (joining, taking apart, normalising) are files/Paths.h.
 //
 // Paths are POSIX paths with the separator '/'; an absolute path begins with
 // '/', and "/" is the root. The helpers keep no state; those that touch the
@@ -9,17 +10,9 @@
 #pragma once
 
 #include "files/FileSystem.h"
-#include "files/FolderIndex.h"
 #include "rtl/SysUtils.h"
 
 namespace mirel {
-
-/// Joins folder and name with one '/': a '/' is added to a non-empty folder
-/// that does not end in one, and one leading '/' of a name of two or more
-/// characters is dropped. CombinePath("/x", "y.pas") and
-/// CombinePath("/x/", "/y.pas") give "/x/y.pas"; an empty folder gives the
-/// name (CombinePath("", "/y") is "y"); CombinePath("/x", "") is "/x/".
-String CombinePath(StringView folder, StringView name);
 
 /// Creates the folder path together with every missing folder above it, from
 /// the top down (an absolute path from the root). Returns true when path is a
@@ -81,14 +74,6 @@ TFsResult BackUpFile(const String& original, const String& backup,
 TFsResult StageBeside(const String& converted, const String& target, String& staged,
                       TFileSystem& fs = TFileSystem::Real());
 
-/// path without "." elements, empty elements and "name/.." pairs, by its
-/// text alone (no link is looked at); "" stays "".
-String NormalizePath(StringView path);
-
-/// Whether path lies inside folder (folder itself excluded), judged by the
-/// text of the two normalised paths.
-bool LiesInsideFolder(StringView path, StringView folder);
-
 /// Deletes the folder with everything in it, bottom-up, and returns whether
 /// the folder itself was removed. A failed entry does not stop the walk (its
 /// folder then stays, and the result is false). Symbolic links are deleted as
@@ -97,23 +82,6 @@ bool LiesInsideFolder(StringView path, StringView folder);
 /// root, a path with a "." or ".." component, and a path that is itself a
 /// symbolic link or not a folder.
 bool DeleteFolder(StringView folder, TFileSystem& fs = TFileSystem::Real());
-
-/// The file a name given by a project or an undo file means on this
-/// case-sensitive file system: `path` itself when it exists; otherwise the
-/// name with its extension in lower or upper case, or all of it in lower or
-/// upper case, when such a file exists; otherwise the entry of its folder
-/// whose name equals its last element without regard to ASCII case (the
-/// first in name order, when several do); otherwise `path`.
-/// kind, when given, receives the kind of what the returned path names
-/// (links followed; fkNone when nothing is there).
-String FindFileIgnoringCase(StringView path, TFileSystem& fs = TFileSystem::Real(),
-                            TFileKind* kind = nullptr);
-/// The same, with the folder's entries taken from index (its file system is
-/// the one looked through): for many names in few folders, where listing a
-/// folder for each name would make the whole grow with the square of their
-/// number. The result is the one without an index as long as the folders
-/// have not changed since index listed them.
-String FindFileIgnoringCase(StringView path, TFolderIndex& index, TFileKind* kind = nullptr);
 
 /// The name of the backup copy of a file: its extension (the part of the
 /// last path element from its last '.') becomes ".~" followed by the old

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "files/FileUtils.h"
+#include "files/Paths.h"
 
 namespace mirel {
 

@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "files/FolderIndex.h"
+#include "files/Paths.h"
 #include "host/DprReader.h"
 #include "host/DprojReader.h"
 #include "host/HostFiles.h"
 
 namespace mirel {
 
-using namespace diskhost;
+using diskhost::ReadFileBytes;
 
 namespace {
 
@@ -211,16 +213,11 @@ bool DiskProject::Close() {
   return true;
 }
 
-bool HasDrive(StringView path) {
-  return path.size() >= 2 && path[1] == u':' &&
-         ((path[0] >= u'a' && path[0] <= u'z') || (path[0] >= u'A' && path[0] <= u'Z'));
-}
-
 // The full name of a file the project names. A Windows drive path cannot name
 // a file here and is kept as written.
 String ResolveProjectPath(const String& folder, const String& path, TFileSystem& fs,
                           TFolderIndex& index) {
-  if (HasDrive(path)) return path;
+  if (IsWindowsDrivePath(path)) return path;
   return ResolveCase(JoinPath(folder, path), fs, &index);
 }
 
@@ -255,9 +252,9 @@ void TDiskProjectHost::Install() {
 
 void TDiskProjectHost::Open(const String& FileName) {
   const String file = ResolveCase(AbsolutePath(ToSlashes(FileName)), *fs_);
-  const bool isDproj = EndsText(u".dproj", file);
-  if (!isDproj && !EndsText(u".dpr", file))
+  if (!IsProjectFile(file))
     throw Exception(u"\"" + FileName + u"\" is not a Delphi project file (.dpr or .dproj).");
+  const bool isDproj = SameText(ExtractFileExt(file), u".dproj");
   // Read everything before the current project is touched: a file that fails
   // leaves the open project as it was.
   const TProjectFile parsed = isDproj ? ReadDproj(file, *fs_) : ReadDpr(file, *fs_);
@@ -283,7 +280,7 @@ void TDiskProjectHost::Open(const String& FileName) {
   std::unordered_set<String> seen;
   for (size_t i = isDproj && !parsed.MainSource.empty() ? 2 : 1; i < moduleFiles.size(); ++i) {
     const String& unitFile = moduleFiles[i];
-    if (!EndsText(u".pas", unitFile) || HasDrive(unitFile)) continue;
+    if (!IsUnitFile(unitFile) || IsWindowsDrivePath(unitFile)) continue;
     if (seen.insert(unitFile).second)
       session->units.push_back(
           std::make_shared<DiskUnit>(session, unitFile, session->project, *fs_, &index));

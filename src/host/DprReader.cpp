@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "files/Paths.h"
 #include "host/HostFiles.h"
 #include "rtl/TextFile.h"
 
@@ -279,8 +280,7 @@ class DprParser {
                        u"expected a file name in quotes after 'in', found " + Quoted(path));
             if (Trim(path.text).empty())
               sc_.Fail(path.line, u"empty file name for unit '" + lastName + u"'");
-            result_.Units.push_back(
-                {lastName, diskhost::ToSlashes(path.text), String(), path.line});
+            result_.Units.push_back({lastName, ToSlashes(path.text), String(), path.line});
             formTarget = &result_.Units.back();
             break;
           }

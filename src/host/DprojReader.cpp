@@ -7,6 +7,7 @@
 #include <climits>
 #include <memory>
 
+#include "files/Paths.h"
 #include "host/HostFiles.h"
 
 namespace mirel {
@@ -95,7 +96,7 @@ TProjectFile ParseDproj(std::string_view xml, const String& fileName) {
   for (const xmlNode* group = root->children; group != nullptr; group = group->next) {
     if (IsElement(group, "PropertyGroup") && result.MainSource.empty()) {
       if (const xmlNode* main = FirstChild(group, "MainSource"))
-        result.MainSource = diskhost::ToSlashes(Content(main));
+        result.MainSource = ToSlashes(Content(main));
     } else if (IsElement(group, "ItemGroup")) {
       for (const xmlNode* item = group->children; item != nullptr; item = item->next) {
         if (!IsElement(item, "DCCReference")) continue;
@@ -106,8 +107,8 @@ TProjectFile ParseDproj(std::string_view xml, const String& fileName) {
           throw EProjectFileError(fileName, LineOf(item),
                                   u"a DCCReference item without an Include file name");
         TProjectUnit unit;
-        unit.Path = diskhost::ToSlashes(path);
-        unit.UnitName = diskhost::ExtractBaseName(unit.Path);
+        unit.Path = ToSlashes(path);
+        unit.UnitName = ExtractBaseName(unit.Path);
         if (const xmlNode* form = FirstChild(item, "Form")) unit.FormName = Content(form);
         unit.Line = LineOf(item);
         result.Units.push_back(std::move(unit));

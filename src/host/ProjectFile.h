@@ -24,16 +24,11 @@ class EProjectFileError : public Exception {
 /// One source file the project names.
 struct TProjectUnit {
   String UnitName;  // "Main", "Vcl.Data.Main"
-  String Path;      // as written, with '/' for '\'; relative to the project folder or absolute
+  String Path;      // as written, with '/' for '\'; relative to the project folder or absolute,
+                    // or on a Windows drive (IsWindowsDrivePath in files/Paths.h)
   String FormName;  // "MainForm" from {MainForm} or <Form>; may be empty
   int Line = 0;     // where the entry stands in the project file
 };
-
-/// Whether a path a project file names begins with a Windows drive
-/// ("C:\Lib\Shared.pas", "c:/lib/shared.pas", "C:Shared.pas"). Such a path
-/// names no file on this system: a unit it names is to be skipped (and the
-/// skip logged), not read. Separators may be either slash.
-bool IsWindowsDrivePath(StringView path);
 
 struct TProjectFile {
   /// The main source of a .dproj (its <MainSource>, '/' separators); empty for a .dpr.

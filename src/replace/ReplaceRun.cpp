@@ -16,9 +16,8 @@
 
 #include "files/FileUtils.h"
 #include "files/FolderLock.h"
-#include "host/ProjectFile.h"
+#include "files/Paths.h"
 #include "ide/IDEUtils.h"
-#include "replace/FileNames.h"
 #include "replace/Replacer.h"
 #include "replace/RunManifest.h"
 #include "replace/UndoFile.h"
@@ -28,11 +27,6 @@
 namespace mirel {
 
 namespace {
-
-bool IsUnitFile(StringView name) {
-  const String ext = UpperCase(ExtractFileExt(name));
-  return ext == u".PAS" || ext == u".DPR";
-}
 
 String Format(StringView pattern, StringView value) {
   String out(pattern);
@@ -103,7 +97,7 @@ void TComponentReplacer::AddFolderUnits(const String& folder, bool includeSubFol
     if (entry.kind == TFileKind::fkFolder && includeSubFolders) {
       AddFolderUnits(path, true);
     } else if ((entry.kind == TFileKind::fkFile || entry.kind == TFileKind::fkSymlink) &&
-               IsUnitFile(entry.name)) {
+               IsPascalSource(entry.name)) {
       // A link is listed as any unit; the run decides whether it may be
       // followed (AdmitFile), and says so when it may not.
       units_.Add(path);

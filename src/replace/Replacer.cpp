@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "files/FileUtils.h"
-#include "replace/FileNames.h"
+#include "files/Paths.h"
 #include "replace/UndoFile.h"
 
 namespace mirel {

@@ -4,14 +4,13 @@
 
 #include <algorithm>
 #include <atomic>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <unordered_set>
 
-#include "files/FileUtils.h"
+#include "files/FolderIndex.h"
 #include "files/FolderLock.h"
-#include "replace/FileNames.h"
+#include "files/Paths.h"
 #include "replace/RestorePaths.h"
 #include "replace/RunManifest.h"
 #include "replace/UndoFile.h"
@@ -20,24 +19,11 @@ namespace mirel {
 
 namespace {
 
-String FolderOf(StringView path) {
-  String folder = ExtractFilePath(path);
-  if (folder.size() > 1) folder.pop_back();
-  return folder;
-}
-
-String AbsoluteUndoFile(StringView undoFile) {
-  if (!undoFile.empty() && undoFile[0] == u'/') return LexicallyNormal(undoFile);
-  std::error_code ec;
-  const std::filesystem::path abs = std::filesystem::absolute(ToUtf8(undoFile), ec);
-  return LexicallyNormal(ec ? String(undoFile) : FromUtf8(abs.string()));
-}
-
 // A name beside `original` that nothing else uses, for the link that is
 // then renamed over it.
 String LinkNameBeside(const String& original) {
   static std::atomic<unsigned> serial{0};
-  return FolderOf(original) + u"/.~" + ExtractFileName(original).substr(0, 200) + u".restore" +
+  return ExtractDir(original) + u"/.~" + ExtractFileName(original).substr(0, 200) + u".restore" +
          IntToStr(::getpid()) + u"-" + IntToStr(serial++) + u".tmp";
 }
 
@@ -119,10 +105,10 @@ String DescribeRestoreItem(const TRestoreItem& item) {
 
 TRestoreResult PlanRestore(const TStringList& lines, StringView undoFileName,
                            const TRestoreOptions& options, TFileSystem& fs) {
-  const String undoFile = AbsoluteUndoFile(undoFileName);
-  const String undoFolder = FolderOf(undoFile);
+  const String undoFile = AbsolutePath(undoFileName);
+  const String undoFolder = ExtractDir(undoFile);
   const String backupFolder = BackupFolderOf(undoFile, fs);
-  const String workFolder = FolderOf(backupFolder);
+  const String workFolder = ExtractDir(backupFolder);
   TRestoreResult plan;
   TRunManifest manifest;
   plan.HasManifest = LoadRunManifest(undoFile, manifest, fs);
@@ -241,8 +227,8 @@ void CarryOutRestore(TRestoreResult& plan, TFileSystem& fs) {
 std::vector<std::unique_ptr<TFolderLock>> LockRestoreFolders(const TStringList& lines,
                                                              StringView undoFileName,
                                                              TFileSystem& fs) {
-  const String undoFile = AbsoluteUndoFile(undoFileName);
-  const String undoFolder = FolderOf(undoFile);
+  const String undoFile = AbsolutePath(undoFileName);
+  const String undoFolder = ExtractDir(undoFile);
   const String backupFolder = BackupFolderOf(undoFile, fs);
   // The backup folder, and every folder above an original in which a run
   // has held the lock (so its lock file is there): creating lock files in
@@ -253,8 +239,8 @@ std::vector<std::unique_ptr<TFolderLock>> LockRestoreFolders(const TStringList& 
     TUndoPair pair;
     SplitUndoLine(lines[i], undoFolder, pair, fs);
     if (pair.Original.empty()) continue;
-    for (String folder = FolderOf(ResolveAgainst(undoFolder, pair.Original));
-         looked.insert(folder).second; folder = FolderOf(folder)) {
+    for (String folder = ExtractDir(ResolveAgainst(undoFolder, pair.Original));
+         looked.insert(folder).second; folder = ExtractDir(folder)) {
       if (fs.LinkStat(CombinePath(folder, TFolderLock::kFileName)).kind == TFileKind::fkFile)
         folders.push_back(folder);
       if (folder == u"/" || folder.empty()) break;

@@ -2,8 +2,7 @@
 
 #include <filesystem>
 
-#include "files/FileUtils.h"
-#include "replace/FileNames.h"
+#include "files/Paths.h"
 #include "replace/UndoFile.h"
 
 namespace mirel {
@@ -25,14 +24,12 @@ bool IsInsideFolder(StringView path, StringView folder) {
 }
 
 String BackupFolderOf(StringView undoFile, TFileSystem& fs) {
-  String folder = ExtractFilePath(LexicallyNormal(undoFile));
-  if (folder.size() > 1) folder.pop_back();
+  const String folder = ExtractDir(LexicallyNormal(undoFile));
   const String name = ExtractFileName(folder);
   bool numbered = !name.empty();
   for (char16_t c : name) numbered = numbered && c >= u'0' && c <= u'9';
   if (!numbered) return folder;
-  String parent = ExtractFilePath(folder);
-  if (parent.size() > 1) parent.pop_back();
+  const String parent = ExtractDir(folder);
   if (!parent.empty() && fs.FileExists(CombinePath(parent, kUndoFileName))) return parent;
   return folder;
 }

@@ -15,19 +15,10 @@
 
 namespace mirel {
 
-/// path with "." components, ".." components (against what precedes them)
-/// and doubled '/' taken out, without a trailing '/' (except "/" itself).
-/// Works on the text only. A relative path stays relative.
-String LexicallyNormal(StringView path);
-
-/// path as given when absolute, else joined to folder (an absolute folder);
-/// then LexicallyNormal. The current folder of the process plays no part.
-String ResolveAgainst(StringView folder, StringView path);
-
 /// The path the kernel reaches through path: every symbolic link along its
 /// existing part followed (a link in its last element included), the rest
 /// taken lexically. Never fails: when the disk cannot be asked, the
-/// lexically normal path.
+/// lexically normal path (files/Paths.h: LexicallyNormal).
 String ResolvedPath(StringView path);
 
 /// True when path lies strictly below folder once both are resolved

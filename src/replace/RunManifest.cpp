@@ -4,8 +4,7 @@
 
 #include <cerrno>
 
-#include "files/FileUtils.h"
-#include "replace/FileNames.h"
+#include "files/Paths.h"
 #include "replace/RestorePaths.h"
 #include "replace/UndoFile.h"
 #include "rtl/Encoding.h"
@@ -20,12 +19,6 @@ bool IsLowerHex(std::string_view text) {
   for (char c : text)
     if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
   return true;
-}
-
-String FolderOf(StringView file) {
-  String folder = ExtractFilePath(file);
-  if (folder.size() > 1) folder.pop_back();
-  return folder;
 }
 
 }  // namespace
@@ -51,7 +44,7 @@ std::string Sha256Hex(std::string_view bytes) {
 }
 
 TFsResult SaveRunManifest(const TStringList& undo, StringView undoFile, TFileSystem& fs) {
-  const String folder = FolderOf(undoFile);
+  const String folder = ExtractDir(undoFile);
   std::string text;
   for (int i = 0; i < undo.Count(); ++i) {
     if (undo[i].empty()) continue;

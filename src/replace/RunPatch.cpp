@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "files/FileUtils.h"
+#include "files/Paths.h"
 
 namespace mirel {
 

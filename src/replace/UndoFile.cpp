@@ -2,7 +2,8 @@
 
 #include <cerrno>
 
-#include "files/FileUtils.h"
+#include "files/FolderIndex.h"
+#include "files/Paths.h"
 #include "replace/RestorePaths.h"
 #include "rtl/Encoding.h"
 #include "rtl/TextFile.h"

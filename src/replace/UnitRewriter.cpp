@@ -3,10 +3,9 @@
 // resource directive names.
 #include <unordered_set>
 
-#include "files/FileUtils.h"
+#include "files/Paths.h"
 #include "pascal/PasParser.h"
 #include "replace/ConversionNotes.h"
-#include "replace/FileNames.h"
 #include "replace/Replacer.h"
 #include "rtl/TextEdits.h"
 

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include "files/Paths.h"
 #include "ide/IDEUtils.h"
 #include "wizard/Dialogs.h"
 #include "wizard/RExpertRes.h"
@@ -138,7 +139,7 @@ void TCompReplaceExpert::ReplaceComponents(TComponentReplacer& replacer) {
     const int count = TIDEUtils::GetProjectModuleCount();
     for (int i = 0; i < count; ++i) {
       const String file = TIDEUtils::GetProjectModuleFileName(i);
-      if (!file.empty() && EndsText(u".PAS", file)) TIDEUtils::ReloadModuleFile(file);
+      if (IsUnitFile(file)) TIDEUtils::ReloadModuleFile(file);
     }
   }
   Inform(res::sReplaceDone);

@@ -16,7 +16,7 @@
 #include <QShowEvent>
 #include <QStackedWidget>
 
-#include "files/FileUtils.h"
+#include "files/Paths.h"
 #include "ide/IDEUtils.h"
 #include "replace/UndoFile.h"
 #include "wizard/Dialogs.h"
@@ -279,7 +279,7 @@ void TWizardForm::FillUnitList() {
   const int count = TIDEUtils::GetProjectModuleCount();
   for (int i = 0; i < count; ++i) {
     const String file = TIDEUtils::GetProjectModuleFileName(i);
-    if (file.empty() || !EndsText(u".PAS", file)) continue;
+    if (!IsUnitFile(file)) continue;
     names << QFileInfo(Q(file)).fileName();
   }
   // Alphabetical as the user reads it: letter case does not separate names.

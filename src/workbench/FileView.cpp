@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "files/Paths.h"
 #include "workbench/PascalHighlighter.h"
 #include "workbench/ViewText.h"
 
@@ -25,9 +26,7 @@ TFileView::TFileView(const QString& file, bool form, QWidget* parent)
   text_->setReadOnly(true);
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
   text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  const QString suffix = QFileInfo(file).suffix().toLower();
-  if (form || suffix == QLatin1String("pas") || suffix == QLatin1String("dpr"))
-    new TPascalHighlighter(text_->document());
+  if (form || IsPascalSource(file.toStdU16String())) new TPascalHighlighter(text_->document());
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);

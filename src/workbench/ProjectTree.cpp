@@ -3,8 +3,9 @@
 #include <QFileInfo>
 #include <QHeaderView>
 
+#include "files/FolderIndex.h"
+#include "files/Paths.h"
 #include "host/DiskProjectHost.h"
-#include "host/HostFiles.h"
 
 namespace mirel {
 
@@ -49,8 +50,8 @@ void TProjectTree::Fill(TDiskProjectHost& host) {
     if (file.empty()) continue;
     auto* item = NewItem(QString::fromStdU16String(file), false);
     top->addChild(item);
-    if (EndsText(u".pas", file)) {
-      const String form = diskhost::FindFormFile(file);
+    if (IsUnitFile(file)) {
+      const String form = FindFormFile(file);
       if (!form.empty()) item->addChild(NewItem(QString::fromStdU16String(form), true));
     }
   }

@@ -9,7 +9,8 @@
 #include <QStatusBar>
 #include <QTabWidget>
 
-#include "host/HostFiles.h"
+#include "files/FolderIndex.h"
+#include "files/Paths.h"
 #include "workbench/ChangesPanel.h"
 #include "workbench/FileView.h"
 #include "workbench/MenuMirror.h"
@@ -161,7 +162,7 @@ void TWorkbenchWindow::ShowAbout() {
 
 QString TWorkbenchWindow::ProjectFolder() const {
   const String project = services_->ProjectFileName();
-  return project.empty() ? QString() : Q(diskhost::ExtractDir(project));
+  return project.empty() ? QString() : Q(ExtractDir(project));
 }
 
 void TWorkbenchWindow::ProjectChanged() {
@@ -231,8 +232,8 @@ void TWorkbenchWindow::EditorShown(const std::shared_ptr<IOTAEditor>& editor) {
   if (Supports<IOTASourceEditor>(editor)) {
     OpenFile(Q(file), false);
     // Showing a unit's code hides its form designer.
-    if (EndsText(u".pas", file)) {
-      const String form = diskhost::FindFormFile(file);
+    if (IsUnitFile(file)) {
+      const String form = FindFormFile(file);
       if (!form.empty()) CloseTabOf(Q(form));
     }
   } else {
@@ -243,8 +244,8 @@ void TWorkbenchWindow::EditorShown(const std::shared_ptr<IOTAEditor>& editor) {
 void TWorkbenchWindow::FileReloaded(const String& file) {
   std::vector<QString> files{Q(file)};
   // A unit reloaded after a replace comes with its form, changed alike.
-  if (EndsText(u".pas", file)) {
-    const String form = diskhost::FindFormFile(file);
+  if (IsUnitFile(file)) {
+    const String form = FindFormFile(file);
     if (!form.empty()) files.push_back(Q(form));
   }
   for (const QString& f : files) {

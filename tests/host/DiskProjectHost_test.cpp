@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "files/Paths.h"
 #include "host/DprReader.h"
 #include "host/DprojReader.h"
-#include "host/HostFiles.h"
 #include "support/FaultyFileSystem.h"
 #include "support/HostTestFiles.h"
 
@@ -416,10 +416,10 @@ TEST_F(DiskHost, FrontEndHearsOfOpensClosesAndShownEditors) {
   std::string heard;
   host.OnProjectChanged = [&] {
     const String p = host.ProjectFileName();
-    heard += p.empty() ? "closed;" : "opened " + ToUtf8(diskhost::ExtractName(p)) + ";";
+    heard += p.empty() ? "closed;" : "opened " + ToUtf8(ExtractFileName(p)) + ";";
   };
   host.OnEditorShown = [&](const std::shared_ptr<IOTAEditor>& e) {
-    heard += "shown " + ToUtf8(diskhost::ExtractName(e->GetFileName())) +
+    heard += "shown " + ToUtf8(ExtractFileName(e->GetFileName())) +
              (Supports<IOTASourceEditor>(e) ? " code;" : " form;");
   };
   host.Open(dir / "Demo.dpr");

@@ -7,8 +7,8 @@
 
 #include <map>
 
-#include "files/FileUtils.h"
-#include "replace/FileNames.h"
+#include "files/FolderIndex.h"
+#include "files/Paths.h"
 #include "replace/KyReplacer.h"
 #include "support/FilesTempDir.h"
 

@@ -11,7 +11,7 @@
 #include <filesystem>
 
 #include "files/FolderLock.h"
-#include "replace/FileNames.h"
+#include "files/Paths.h"
 #include "replace/RunManifest.h"
 #include "replace/UndoFile.h"
 #include "support/FaultyFileSystem.h"

@@ -13,9 +13,9 @@
 
 #include "files/FileUtils.h"
 #include "files/FolderLock.h"
+#include "files/Paths.h"
 #include "host/DiskProjectHost.h"
 #include "ide/IDEUtils.h"
-#include "replace/FileNames.h"
 #include "replace/KyReplacer.h"
 #include "replace/UndoFile.h"
 #include "rtl/Hooks.h"

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "files/FileUtils.h"
+#include "files/FolderIndex.h"
 #include "support/FaultyFileSystem.h"
 #include "support/FilesTempDir.h"
 
