@@ -2,7 +2,6 @@
 // run. It converts everything as a dry run does, in a private temporary
 // folder that it removes again, and writes nothing else: no backup, no log,
 // no lock file.
-#include <unistd.h>
 
 #include <algorithm>
 #include <iostream>
@@ -122,7 +121,7 @@ void PrintAssessment(std::ostream& out, const TRunReport& report) {
 int Assess(const TAssessArgs& a) {
   ApplyCodePage(a.codePage);
   TProfilesScope profiles;
-  TReplaceOptions& options = SharedOptions();
+  TReplaceOptions options = NewRunOptions();
   TDiskProjectHost host;
   const String base = a.target.SetUp(host, options);
   options.Threads = a.jobs;
@@ -135,19 +134,16 @@ int Assess(const TAssessArgs& a) {
   report.Profile = FromUtf8(a.profile);
   report.Folder = base;
   replacer.SetReport(&report);
-  TProgressLine progress;
-  if (isatty(STDERR_FILENO)) SetWaitIndicator(&progress);
   struct Unhook {
     TComponentReplacer& replacer;
-    ~Unhook() {
-      replacer.SetReport(nullptr);
-      SetWaitIndicator(nullptr);
-    }
+    ~Unhook() { replacer.SetReport(nullptr); }
   } unhook{replacer};
+  TCliRunObserver observer(nullptr, false);
+  const TRunInput input{options, TComponentReplacer::HostProject(), TFileSystem::Real(), observer};
 
   int code = exitOk;
   try {
-    report.Finished = replacer.Run(TRunMode::rmDryRun);
+    report.Finished = replacer.Run(TRunMode::rmDryRun, input);
   } catch (const Exception& e) {
     // A file that cannot be read (or written into the temporary folder):
     // what was read so far is still shown, and the file is named.

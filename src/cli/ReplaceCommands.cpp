@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <vector>
@@ -19,7 +18,6 @@
 #include "replace/RunPatch.h"
 #include "replace/UndoFile.h"
 #include "rtl/FormStream.h"
-#include "rtl/Hooks.h"
 
 namespace mirel::cli {
 
@@ -49,16 +47,6 @@ String Quoted(StringView pattern, StringView value) {
   return out;
 }
 
-// --view-log: the log is shown on standard output.
-class TPrintLog : public TShellOpener {
- public:
-  bool Open(StringView path) override {
-    std::ifstream in(ToUtf8(path), std::ios::binary);
-    if (!in) return false;
-    std::cout << in.rdbuf();
-    return true;
-  }
-};
 
 // --patch: the patch of every change is made once every file is converted,
 // while each original is still as it was; it is written only when the run
@@ -96,7 +84,7 @@ int Replace(TReplaceArgs& a) {
         exitBadInput);
 
   TProfilesScope profiles;
-  TReplaceOptions& options = SharedOptions();
+  TReplaceOptions options = NewRunOptions();
   TDiskProjectHost host;
   // The project's or the target folder.
   const String base = a.target.SetUp(host, options);
@@ -115,42 +103,26 @@ int Replace(TReplaceArgs& a) {
   std::ostream& say = a.patch == "-" ? std::cerr : std::cout;
 
   TComponentReplacer& replacer = a.profile == "ado" ? AdoReplacer() : BdeReplacer();
-  if (a.verbose) replacer.OnLogLine = [&say](StringView line) { say << ToUtf8(line) << '\n'; };
-  TProgressLine progress;
-  TPrintLog printer;
-  if (isatty(STDERR_FILENO)) SetWaitIndicator(&progress);
-  SetShellOpener(&printer);
   // Ctrl-C and SIGTERM stop the run where that loses nothing (see
-  // TComponentReplacer::StopRequested) instead of ending the process.
+  // TComponentReplacer::Run) instead of ending the process.
   TStopSignals signals;
-  replacer.StopRequested = [] { return TStopSignals::Received() != 0; };
-  replacer.OnStep = [](StringView step) { PauseForTestAt(step); };
+  TCliRunObserver observer(a.verbose ? &say : nullptr, true);
   std::unique_ptr<TPatchRecorder> patch;
   if (!a.patch.empty()) {
     patch = std::make_unique<TPatchRecorder>(a.patch, base);
-    replacer.OnConverted = [&replacer, &patch](const std::vector<TRunFile>& files) {
+    observer.OnConverted = [&replacer, &patch](const std::vector<TRunFile>& files) {
       patch->Record(replacer, files);
     };
   }
   a.report.Begin(replacer, a.dryRun ? u"replace --dry-run" : u"replace", FromUtf8(a.profile), base);
-  struct Unhook {
-    TComponentReplacer& replacer;
-    ~Unhook() {
-      replacer.OnLogLine = nullptr;
-      replacer.StopRequested = nullptr;
-      replacer.OnStep = nullptr;
-      replacer.OnConverted = nullptr;
-      SetWaitIndicator(nullptr);
-      SetShellOpener(nullptr);
-    }
-  } unhook{replacer};
+  const TRunInput input{options, TComponentReplacer::HostProject(), TFileSystem::Real(), observer};
 
   const String failed = a.dryRun ? String(u"\r\nDry run failed. No file was changed.")
                                  : String(u"\r\nReplace failed. No original was changed.");
   bool ok = false;
   try {
     try {
-      ok = replacer.Run(a.dryRun ? TRunMode::rmDryRun : TRunMode::rmReplace);
+      ok = replacer.Run(a.dryRun ? TRunMode::rmDryRun : TRunMode::rmReplace, input);
     } catch (const Exception& e) {
       // The report says how far the run got and why it stopped.
       a.report.Finish(false, e.Message());

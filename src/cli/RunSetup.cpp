@@ -1,9 +1,14 @@
 #include "cli/RunSetup.h"
 
+#include <unistd.h>
+
+#include <fstream>
 #include <iostream>
 
+#include "cli/StopSignals.h"
 #include "files/Paths.h"
 #include "ide/IDEUtils.h"
+#include "replace/KyReplacer.h"
 
 namespace mirel::cli {
 
@@ -81,7 +86,7 @@ String TRunTarget::SetUp(TDiskProjectHost& host, TReplaceOptions& options) const
       throw TCliError(e.Message(), exitBadInput);
     }
     host.Install();
-    options.Dest = 0;
+    options.SetScope(TRunScope::Project);
     options.UnitNames = ChooseUnits(units);
     return ExtractFilePath(TIDEUtils::GetCurrentProjectFileName());
   }
@@ -90,7 +95,7 @@ String TRunTarget::SetUp(TDiskProjectHost& host, TReplaceOptions& options) const
     String message = u"Target directory \"" + FromUtf8(folder) + u"\" does not exist.";
     throw TCliError(message, exitBadInput);
   }
-  options.Dest = 1;
+  options.SetScope(TRunScope::Folder);
   options.Directory = dir;
   options.IncludeSubDirs = subdirs;
   return dir;
@@ -130,6 +135,52 @@ void TProgressLine::Stop() {
   if (drawn_) std::cerr << '\n';
   drawn_ = false;
   width_ = 0;
+}
+
+TCliRunObserver::TCliRunObserver(std::ostream* lines, bool stoppable)
+    : lines_(lines), stoppable_(stoppable) {
+  if (isatty(STDERR_FILENO)) progress_ = std::make_unique<TProgressLine>();
+}
+
+void TCliRunObserver::Start() {
+  if (progress_) progress_->Start();
+}
+
+void TCliRunObserver::Stop() {
+  if (progress_) progress_->Stop();
+}
+
+void TCliRunObserver::Progress(int done, int known) {
+  if (progress_) progress_->Progress(done, known);
+}
+
+void TCliRunObserver::ProgressBytes(int done, int known, uint64_t bytesDone) {
+  if (progress_) progress_->ProgressBytes(done, known, bytesDone);
+}
+
+void TCliRunObserver::LogLine(StringView line) {
+  if (lines_) *lines_ << ToUtf8(line) << '\n';
+}
+
+void TCliRunObserver::StepReached(StringView step) {
+  if (stoppable_) PauseForTestAt(step);
+}
+
+bool TCliRunObserver::StopRequested() {
+  return stoppable_ && TStopSignals::Received() != 0;
+}
+
+void TCliRunObserver::Converted(const std::vector<TRunFile>& files) {
+  if (OnConverted) OnConverted(files);
+}
+
+void TCliRunObserver::ShowLog(const String& logFile) {
+  std::ifstream in(ToUtf8(logFile), std::ios::binary);
+  if (in) std::cout << in.rdbuf();
+}
+
+TReplaceOptions NewRunOptions() {
+  return TReplaceOptions(SharedOptions().Name());
 }
 
 TReportOption::~TReportOption() {

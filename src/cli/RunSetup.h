@@ -3,6 +3,9 @@
 // collecting the run's report.
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -56,6 +59,38 @@ class TProgressLine : public TWaitIndicator {
   bool drawn_ = false;
   size_t width_ = 0;  // of the text last drawn
 };
+
+/// What replace and assess show of a run: its log lines on lines (with
+/// --verbose; null: nowhere), the progress line when stderr is a terminal,
+/// the log printed on standard output when it is to be shown (--view-log).
+/// A stoppable run (replace, while a TStopSignals lives) stops on Ctrl-C or
+/// SIGTERM and reaches the test pause points (PauseForTestAt) at its steps.
+class TCliRunObserver : public TRunObserver {
+ public:
+  TCliRunObserver(std::ostream* lines, bool stoppable);
+
+  /// Called with the converted files (replace's --patch); empty: nothing.
+  std::function<void(const std::vector<TRunFile>& files)> OnConverted;
+
+  void Start() override;
+  void Stop() override;
+  void Progress(int done, int known) override;
+  void ProgressBytes(int done, int known, uint64_t bytesDone) override;
+  void LogLine(StringView line) override;
+  void StepReached(StringView step) override;
+  bool StopRequested() override;
+  void Converted(const std::vector<TRunFile>& files) override;
+  void ShowLog(const String& logFile) override;
+
+ private:
+  std::ostream* lines_;
+  bool stoppable_;
+  std::unique_ptr<TProgressLine> progress_;  // on a terminal only
+};
+
+/// The options a run from the command line starts from: those a new
+/// wizard would show, under the profiles' name.
+TReplaceOptions NewRunOptions();
 
 /// --report FILE: a report of the run, written however the command ends.
 class TReportOption {

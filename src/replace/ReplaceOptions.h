@@ -11,6 +11,14 @@
 
 namespace mirel {
 
+/// What a run converts.
+enum class TRunScope {
+  /// The checked units of the project open in the host.
+  Project,
+  /// The units of the folder Directory.
+  Folder,
+};
+
 class TReplaceOptions {
  public:
   /// name: the component families migrated from ("BDE/ADO").
@@ -22,9 +30,11 @@ class TReplaceOptions {
   /// messages, the settings section and, with " log", the log title.
   String Title() const { return name_ + u" Migration Wizard"; }
 
-  /// 0: the project open in the host; 1: the folder Directory (any other
-  /// value is treated as a folder by the run). Persisted as "Dest".
+  /// The stored form of Scope: 0 for the project, 1 (or any other value)
+  /// for the folder. Persisted as "Dest".
   uint8_t Dest = 0;
+  TRunScope Scope() const { return Dest == 0 ? TRunScope::Project : TRunScope::Folder; }
+  void SetScope(TRunScope scope) { Dest = scope == TRunScope::Project ? 0 : 1; }
   /// The folder converted in folder mode, and where its log goes.
   /// Persisted as "Directory".
   String Directory;

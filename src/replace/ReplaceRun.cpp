@@ -23,6 +23,7 @@
 #include "replace/UndoFile.h"
 #include "replace/WorkerPool.h"
 #include "rtl/Hooks.h"
+#include "rtl/ScopeExit.h"
 
 namespace mirel {
 
@@ -38,8 +39,10 @@ String Format(StringView pattern, StringView value) {
 }  // namespace
 
 String TComponentReplacer::RunFolder() const {
-  if (options_.Dest == 0) return ExtractFilePath(TIDEUtils::GetCurrentProjectFileName());
-  return options_.Directory;
+  if (RunOptions().Scope() == TRunScope::Project)
+    return ExtractFilePath(run_project_ ? run_project_->File
+                                        : TIDEUtils::GetCurrentProjectFileName());
+  return RunOptions().Directory;
 }
 
 void TComponentReplacer::InitUnitList() {
@@ -47,19 +50,18 @@ void TComponentReplacer::InitUnitList() {
   units_.Clear();
   listed_units_count_ = -1;
   folder_index_ = std::make_unique<TFolderIndex>(*fs_);
-  if (options_.Dest != 0) {
-    AddFolderUnits(options_.Directory, options_.IncludeSubDirs);
+  if (RunOptions().Scope() == TRunScope::Folder) {
+    AddFolderUnits(RunOptions().Directory, RunOptions().IncludeSubDirs);
     return;
   }
-  units_.SetText(options_.UnitNames);
+  units_.SetText(RunOptions().UnitNames);
   // The lines of each file name (folded), so that a module finds its lines
   // in one look-up rather than a pass over the whole list.
   std::unordered_map<String, std::vector<int>> lines;
   for (int i = 0; i < units_.Count(); ++i)
     lines[LowerCase(ExtractFileName(units_[i]))].push_back(i);
-  const int modules = TIDEUtils::GetProjectModuleCount();
-  for (int m = 0; m < modules; ++m) {
-    const String module = TIDEUtils::GetProjectModuleFileName(m);
+  const TRunProject hostProject = run_project_ ? TRunProject() : HostProject();
+  for (const String& module : (run_project_ ? *run_project_ : hostProject).Modules) {
     if (module.size() < 4 || UpperCase(StringView(module).substr(module.size() - 4)) != u".PAS")
       continue;
     const auto named = lines.find(LowerCase(ExtractFileName(module)));
@@ -112,15 +114,15 @@ void TComponentReplacer::ForceFolder(const String& folder) {
 }
 
 void TComponentReplacer::CreateBackupDir() {
-  run_backup_dir_ = options_.BackupDir;
-  if (!options_.MakeBackup) return;
+  run_backup_dir_ = RunOptions().BackupDir;
+  if (!RunOptions().MakeBackup) return;
   LogLine(u"Creating backup folder");
-  ForceFolder(options_.BackupDir);
+  ForceFolder(RunOptions().BackupDir);
   // The backups and undo file of an earlier run stay as they are: that run
   // may be the only way back to the originals. This run's set goes into the
   // first free numbered folder inside. An undo file without a line leads
   // back to nothing and may be replaced.
-  const String undo = CombinePath(options_.BackupDir, kUndoFileName);
+  const String undo = CombinePath(RunOptions().BackupDir, kUndoFileName);
   const TFileKind kind = fs_->LinkStat(undo).kind;
   if (kind == TFileKind::fkNone) return;
   if (kind != TFileKind::fkFile)
@@ -136,7 +138,7 @@ void TComponentReplacer::CreateBackupDir() {
   }
   if (empty) return;
   for (int n = 2;; ++n) {
-    const String folder = CombinePath(options_.BackupDir, IntToStr(n));
+    const String folder = CombinePath(RunOptions().BackupDir, IntToStr(n));
     if (fs_->LinkStat(folder).kind != TFileKind::fkNone) continue;
     ForceFolder(folder);
     run_backup_dir_ = folder;
@@ -146,7 +148,7 @@ void TComponentReplacer::CreateBackupDir() {
 }
 
 void TComponentReplacer::CheckStop() {
-  if (StopRequested && StopRequested())
+  if (observer_->StopRequested())
     throw ERunStopped(
         u"Stopped on request before any original was replaced; no original was "
         u"changed.");
@@ -154,7 +156,20 @@ void TComponentReplacer::CheckStop() {
 
 void TComponentReplacer::Step(StringView step) {
   if (report_) report_->LastStep = String(step);
-  if (OnStep) OnStep(step);
+  observer_->StepReached(step);
+}
+
+String TComponentReplacer::RealPathOf(const String& file) {
+  // Resolving every path part by part costs a dozen system calls per file;
+  // the folders of a run are few and taken not to change while it runs, so
+  // each is resolved once and a file that is no link only looked at.
+  const TFileKind kind = fs_->LinkStat(file).kind;
+  if (kind == TFileKind::fkNone) return String();
+  if (kind == TFileKind::fkSymlink) return fs_->RealPath(file);
+  const auto [folder, added] = real_folders_.try_emplace(ExtractFilePath(file));
+  if (added) folder->second = fs_->RealPath(folder->first.empty() ? String(u".") : folder->first);
+  if (folder->second.empty()) return fs_->RealPath(file);
+  return CombinePath(folder->second, ExtractFileName(file));
 }
 
 bool TComponentReplacer::AdmitFile(const String& file, String& target) {
@@ -164,7 +179,7 @@ bool TComponentReplacer::AdmitFile(const String& file, String& target) {
     throw EFCreateError(u"Cannot migrate \"" + file +
                         u"\": its name holds a line break, which the undo file cannot record.");
   target = file;
-  const String real = fs_->RealPath(file);
+  const String real = RealPathOf(file);
   // Nothing there: the read fails and says so.
   if (real.empty()) return true;
   const auto [seen, added] = admitted_.emplace(real, file);
@@ -204,8 +219,8 @@ struct TPendingFile {
 }  // namespace
 
 void TComponentReplacer::ConvertUnits(const String& tempFolder) {
-  const bool folderMode = options_.Dest != 0;
-  const String root = CombinePath(options_.Directory, u"");
+  const bool folderMode = RunOptions().Scope() == TRunScope::Folder;
+  const String root = CombinePath(RunOptions().Directory, u"");
   const int listed = units_.Count();
   bool scanPending = !folderMode;
   // Converted copies keep the place of their files below the target folder;
@@ -234,7 +249,7 @@ void TComponentReplacer::ConvertUnits(const String& tempFolder) {
   std::deque<TPendingFile> ahead;
   std::vector<std::unique_ptr<TFormParser>> parsers;
   std::vector<String> formTexts;
-  TWorkerPool pool(TWorkerPool::ThreadsFor(options_.Threads));
+  TWorkerPool pool(TWorkerPool::ThreadsFor(RunOptions().Threads));
   parsers.resize(static_cast<size_t>(pool.Workers()));
   formTexts.resize(static_cast<size_t>(pool.Workers()));
   const size_t window = pool.Workers() > 1 ? static_cast<size_t>(2 * pool.Workers()) : 1;
@@ -269,7 +284,7 @@ void TComponentReplacer::ConvertUnits(const String& tempFolder) {
 
   for (int i = 0; i < units_.Count(); ++i) {
     CheckStop();
-    WaitIndicator().ProgressBytes(i, units_.Count(), bytesDone);
+    observer_->ProgressBytes(i, units_.Count(), bytesDone);
     const String file = units_[i];
 
     if (scanPending && i >= listed) {
@@ -315,7 +330,7 @@ void TComponentReplacer::ConvertUnits(const String& tempFolder) {
     ahead.pop_front();
     if (changed_count_ != before) run_files_.push_back(TRunFile{file, target, output, {}, {}});
   }
-  WaitIndicator().ProgressBytes(units_.Count(), units_.Count(), bytesDone);
+  observer_->ProgressBytes(units_.Count(), units_.Count(), bytesDone);
 }
 
 String TComponentReplacer::UniqueBackupName(const String& natural) {
@@ -337,8 +352,8 @@ String TComponentReplacer::UniqueBackupName(const String& natural) {
 }
 
 bool TComponentReplacer::BackUpOriginals() {
-  const bool folderMode = options_.Dest != 0;
-  const String root = CombinePath(options_.Directory, u"");
+  const bool folderMode = RunOptions().Scope() == TRunScope::Folder;
+  const String root = CombinePath(RunOptions().Directory, u"");
   const String realBackupDir = fs_->RealPath(run_backup_dir_);
   // Names first, all of them, so that a name nobody may use stops the run
   // before any backup is made.
@@ -433,12 +448,13 @@ bool TComponentReplacer::ReplaceOriginalFiles() {
 }
 
 String TComponentReplacer::UndoFileName() const {
-  return CombinePath(run_backup_dir_.empty() ? options_.BackupDir : run_backup_dir_, kUndoFileName);
+  return CombinePath(run_backup_dir_.empty() ? RunOptions().BackupDir : run_backup_dir_,
+                     kUndoFileName);
 }
 
 bool TComponentReplacer::BackUpAndReplace(const String& tempFolder, const String& undoFile) {
   bool result = true;
-  if (options_.MakeBackup && !run_files_.empty()) {
+  if (RunOptions().MakeBackup && !run_files_.empty()) {
     result = BackUpOriginals();
     // Backups reach the disk all at once, before the first original
     // is replaced.
@@ -458,7 +474,7 @@ bool TComponentReplacer::BackUpAndReplace(const String& tempFolder, const String
     result = false;
   }
   if (result) Step(u"staged");
-  if (result && options_.MakeBackup && !SaveUndoFile(undo_list_, undoFile, *fs_)) {
+  if (result && RunOptions().MakeBackup && !SaveUndoFile(undo_list_, undoFile, *fs_)) {
     LogLine(Format(u"Failed to write undo file: %s", undoFile));
     result = false;
   }
@@ -467,11 +483,11 @@ bool TComponentReplacer::BackUpAndReplace(const String& tempFolder, const String
   CheckStop();
   if (!result) return false;
   result = ReplaceOriginalFiles();
-  if (StopRequested && StopRequested())
+  if (observer_->StopRequested())
     LogLine(
         u"Stop requested while originals were being replaced: the replacement was "
         u"completed first.");
-  if (options_.MakeBackup) {
+  if (RunOptions().MakeBackup) {
     // Written before the originals were replaced, so that a run cut
     // short can be undone, and again now that it is complete.
     if (!SaveUndoFile(undo_list_, undoFile, *fs_)) result = false;
@@ -483,11 +499,37 @@ bool TComponentReplacer::BackUpAndReplace(const String& tempFolder, const String
   return result;
 }
 
+TRunProject TComponentReplacer::HostProject() {
+  TRunProject project;
+  project.File = TIDEUtils::GetCurrentProjectFileName();
+  const int modules = TIDEUtils::GetProjectModuleCount();
+  project.Modules.reserve(static_cast<size_t>(modules));
+  for (int m = 0; m < modules; ++m)
+    project.Modules.push_back(TIDEUtils::GetProjectModuleFileName(m));
+  return project;
+}
+
 bool TComponentReplacer::Run(TRunMode mode) {
+  return Run(mode, TRunInput{options_, HostProject(), *fs_, *hooks_});
+}
+
+bool TComponentReplacer::Run(TRunMode mode, const TRunInput& input) {
+  TFileSystem* const ownFileSystem = fs_;
+  fs_ = &input.FileSystem;
+  run_options_ = &input.Options;
+  run_project_ = &input.Project;
+  observer_ = &input.Observer;
+  TScopeExit endInput([this, ownFileSystem] {
+    fs_ = ownFileSystem;
+    run_options_ = nullptr;
+    run_project_ = nullptr;
+    observer_ = hooks_.get();
+  });
   const bool dry = mode == TRunMode::rmDryRun;
   undo_list_.Clear();
   run_files_.clear();
   admitted_.clear();
+  real_folders_.clear();
   backup_names_.clear();
   changed_count_ = 0;
   // Before anything is written, the log included: a second run over the
@@ -501,24 +543,33 @@ bool TComponentReplacer::Run(TRunMode mode) {
     runLock = std::make_unique<TFolderLock>(RunFolder());
   real_run_folder_ = RunFolder().empty() ? String() : fs_->RealPath(RunFolder());
   String logFile;
-  if (options_.WriteLog && !dry) {
+  if (RunOptions().WriteLog && !dry) {
     logFile = CombinePath(RunFolder(), u"Wiz_Log.txt");
     log_.Open(logFile);
   }
+  TScopeExit closeLog([this] { log_.Close(); });
   bool result = false;
   try {
-    TWaitScope wait;
-    try {
+    observer_->Start();
+    TScopeExit stopWaiting([this] { observer_->Stop(); });
+    {
+      // However the run ends, it leaves no list, no temporary folder and
+      // nothing beside an original behind; guards declared later are undone
+      // first, so the temporary folder goes before the backup folder's lock.
+      TScopeExit endUnitList([this] {
+        units_.Clear();
+        folder_index_.reset();
+      });
       InitUnitList();
       std::unique_ptr<TFolderLock> backupLock;
       String undoFile;
       if (!dry) {
         CreateBackupDir();
         // Two runs over different folders may share a backup folder.
-        if (options_.MakeBackup && fs_->RealPath(options_.BackupDir) != real_run_folder_)
-          backupLock = std::make_unique<TFolderLock>(options_.BackupDir);
+        if (RunOptions().MakeBackup && fs_->RealPath(RunOptions().BackupDir) != real_run_folder_)
+          backupLock = std::make_unique<TFolderLock>(RunOptions().BackupDir);
         undoFile = UndoFileName();
-        if (options_.MakeBackup) {
+        if (RunOptions().MakeBackup) {
           const TFileKind kind = fs_->LinkStat(undoFile).kind;
           if (kind != TFileKind::fkNone && kind != TFileKind::fkFile)
             throw EFCreateError(u"Cannot create file \"" + undoFile +
@@ -529,37 +580,21 @@ bool TComponentReplacer::Run(TRunMode mode) {
       // Never an empty path: the allocation throws instead, before anything
       // is touched.
       const String tempFolder = MakeTempFolder(u"$DS", 1, *fs_);
-      try {
-        database_map_.Clear();
-        durable_outputs_ = false;
-        try {
-          ConvertUnits(tempFolder);
-        } catch (...) {
-          durable_outputs_ = true;
-          throw;
-        }
-        durable_outputs_ = true;
-        Step(u"converted");
-        if (OnConverted) OnConverted(run_files_);
-        if (dry)
-          result = true;
-        else
-          result = BackUpAndReplace(tempFolder, undoFile);
-        RemoveStagedFiles();
-        LogLine(u"Removing temporary folder");
-      } catch (...) {
+      TScopeExit removeTempFolder([this, &tempFolder] {
         RemoveStagedFiles();
         DeleteFolder(tempFolder, *fs_);
-        throw;
+      });
+      database_map_.Clear();
+      {
+        durable_outputs_ = false;
+        TScopeExit durable([this] { durable_outputs_ = true; });
+        ConvertUnits(tempFolder);
       }
-      DeleteFolder(tempFolder, *fs_);
-    } catch (...) {
-      units_.Clear();
-      folder_index_.reset();
-      throw;
+      Step(u"converted");
+      observer_->Converted(run_files_);
+      result = dry || BackUpAndReplace(tempFolder, undoFile);
+      LogLine(u"Removing temporary folder");
     }
-    units_.Clear();
-    folder_index_.reset();
     if (dry)
       LogLine(u"Dry run: no original was changed.");
     else
@@ -575,15 +610,13 @@ bool TComponentReplacer::Run(TRunMode mode) {
       start = end + 1;
     }
     LogLine(u"Replace failed.");
-    log_.Close();
     throw;
   } catch (...) {
     LogLine(u"Replace failed.");
-    log_.Close();
     throw;
   }
   log_.Close();
-  if (!logFile.empty() && options_.ViewLog) ShellOpener().Open(logFile);
+  if (!logFile.empty() && RunOptions().ViewLog) observer_->ShowLog(logFile);
   return result;
 }
 

@@ -7,6 +7,38 @@
 
 namespace mirel {
 
+namespace {
+
+// What a replacer tells when no run has handed it an observer: its own
+// hooks, and the process's wait indicator and shell opener.
+class THookObserver : public TRunObserver {
+ public:
+  explicit THookObserver(TComponentReplacer& replacer) : replacer_(replacer) {}
+
+  void Start() override { StartWait(); }
+  void Stop() override { StopWait(); }
+  void Progress(int done, int known) override { WaitIndicator().Progress(done, known); }
+  void ProgressBytes(int done, int known, uint64_t bytesDone) override {
+    WaitIndicator().ProgressBytes(done, known, bytesDone);
+  }
+  void LogLine(StringView line) override {
+    if (replacer_.OnLogLine) replacer_.OnLogLine(line);
+  }
+  void StepReached(StringView step) override {
+    if (replacer_.OnStep) replacer_.OnStep(step);
+  }
+  bool StopRequested() override { return replacer_.StopRequested && replacer_.StopRequested(); }
+  void Converted(const std::vector<TRunFile>& files) override {
+    if (replacer_.OnConverted) replacer_.OnConverted(files);
+  }
+  void ShowLog(const String& logFile) override { ShellOpener().Open(logFile); }
+
+ private:
+  TComponentReplacer& replacer_;
+};
+
+}  // namespace
+
 TComponentReplacer::TComponentReplacer(TFormParserClass formParserClass, StringView sourceUnit,
                                        StringView targetUnits, TReplaceOptions& options)
     : form_parser_class_(formParserClass),
@@ -17,6 +49,8 @@ TComponentReplacer::TComponentReplacer(TFormParserClass formParserClass, StringV
   class_map_.SetDuplicates(TDuplicates::dupIgnore);
   MIREL_ASSERT(formParserClass != nullptr);
   form_parser_ = NewFormParser();
+  hooks_ = std::make_unique<THookObserver>(*this);
+  observer_ = hooks_.get();
   log_.SetLogTitle(options_.Title() + u" log");
   log_.SetCreationCaption(u"Created at:");
   log_.SetDoubleSpaced(true);
@@ -72,7 +106,7 @@ String TComponentReplacer::ReplaceClassName(StringView name) const {
 
 void TComponentReplacer::LogLine(StringView text) {
   log_.WriteLine(text);
-  if (OnLogLine) OnLogLine(text);
+  observer_->LogLine(text);
 }
 
 String TComponentReplacer::ChangesText(int count) {

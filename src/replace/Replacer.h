@@ -46,6 +46,7 @@
 #include "replace/DatabaseMap.h"
 #include "replace/ReplaceOptions.h"
 #include "replace/Restore.h"
+#include "replace/RunInput.h"
 #include "replace/RunReport.h"
 #include "rtl/Encoding.h"
 #include "rtl/FormConvert.h"
@@ -96,31 +97,6 @@ class ERunStopped : public Exception {
   using Exception::Exception;
 };
 
-/// What a run does once every file is converted.
-enum class TRunMode {
-  /// Backs up and replaces the originals (the whole run).
-  rmReplace,
-  /// Stops there: no backup, undo file, log or original is touched, and
-  /// nothing is left behind (see Run).
-  rmDryRun,
-};
-
-/// One changed file of a run, from its conversion to its replacement.
-struct TRunFile {
-  /// The path as the project or the folder names it; its undo line's name.
-  String Original;
-  /// The file that is replaced: Original, or the file a symbolic link of
-  /// that name leads to (inside the project's or target folder).
-  String Target;
-  /// Its converted copy in the run's temporary folder.
-  String Converted;
-  /// Its backup ("" without backups); no two files of a run share one.
-  String Backup;
-  /// The converted copy beside Target, waiting to be renamed over it; ""
-  /// before it is written and once it is renamed or removed.
-  String Staged;
-};
-
 class TComponentReplacer {
  public:
   /// options is borrowed and must outlive the replacer (the profiles share
@@ -169,10 +145,6 @@ class TComponentReplacer {
   /// DatabaseMap, the class map) is left as it is.
   void ConvertFile(const String& fileName, std::string_view bytes, const String& outputFile,
                    TFormParser& parser, String& formText, TFileConversion& conversion) const;
-  /// The effects of a conversion, as ProcessFile has them: the form files
-  /// found are appended to Units, the lines logged, then its Error thrown or
-  /// outputFile written (and ChangedCount raised) when it changed.
-  void ApplyConversion(const TFileConversion& conversion, const String& outputFile);
   /// A new form parser of this replacer's class, its database-name lookup
   /// bound to GetDatabaseComponent.
   std::unique_ptr<TFormParser> NewFormParser() const;
@@ -243,13 +215,24 @@ class TComponentReplacer {
   /// every file written beside an original are removed, Units emptied and
   /// the log closed in every case.
   ///
-  /// A dry run (rmDryRun) converts as above and stops after OnConverted:
+  /// A dry run (rmDryRun) converts as above and stops after Converted:
   /// it makes no backup folder, backup, undo file or log (OnLogLine still
   /// gets every line), writes nothing beside an original, and creates no lock
   /// file: it takes the folder's lock only when a run has left its lock file
   /// there (so it still refuses while a run holds it). It returns true once
   /// every file converted and throws as a run does.
+  ///
+  /// Everything the run reads comes with input; for its length the run's
+  /// file system is input's, and its log lines, steps, progress and stop
+  /// questions go to input's observer instead of the hooks below.
+  bool Run(TRunMode mode, const TRunInput& input);
+  /// Run with the shared options, the project open in the host, FileSystem
+  /// and the hooks (OnLogLine, StopRequested, OnStep, OnConverted, the
+  /// process's wait indicator and shell opener).
   bool Run(TRunMode mode = TRunMode::rmReplace);
+  /// The project open in the host, as a run in project scope is handed it
+  /// (empty when none is open).
+  static TRunProject HostProject();
   /// Logs "Initializing unit list" and fills Units: in project mode from
   /// UnitNames, each name replaced by the full path of the project's .pas
   /// module of that file name; in folder mode by AddFolderUnits. From here
@@ -316,26 +299,17 @@ class TComponentReplacer {
   /// writer drops it) and to OnLogLine.
   TLogWriter& Log() { return log_; }
 
+  // The hooks of Run(mode) and of the operations outside a run; a run
+  // handed an input tells its observer instead (TRunObserver has each
+  // one's contract).
+
   /// Called with every line the replacer logs, after the log writer has it.
   std::function<void(StringView line)> OnLogLine;
-
-  /// Asked on the run's thread between files and between steps; true stops
-  /// the run. Before the first original is replaced that ends the run with
-  /// ERunStopped, every original untouched; once the renames have begun they
-  /// are completed first and the run ends as it would have (the log says a
-  /// stop was asked). Empty: never stop.
+  /// TRunObserver::StopRequested. Empty: never stop.
   std::function<bool()> StopRequested;
-  /// Called on the run's thread when a run reaches a step: "converted"
-  /// (every file converted, nothing backed up), "backed-up", "staged" (every
-  /// converted file beside its original, the undo file not yet written),
-  /// "replacing" (the first original has been replaced, the others not
-  /// yet). For front ends and tests that act at a known point.
+  /// TRunObserver::StepReached.
   std::function<void(StringView step)> OnStep;
-  /// Called on the run's thread, in a run of either mode, once every file is
-  /// converted and before anything else happens, with RunFiles: each
-  /// changed file's Target is still the original and its Converted copy
-  /// exists until the call returns. An exception it throws ends the run as
-  /// any failure before the backups does: nothing changed. Empty: nothing.
+  /// TRunObserver::Converted, with RunFiles.
   std::function<void(const std::vector<TRunFile>& files)> OnConverted;
 
   /// Where conversions report what they did (RunReport.h): every file
@@ -368,12 +342,18 @@ class TComponentReplacer {
   std::string ReadInput(const String& fileName);
 
  private:
+  // The effects of a conversion, as ProcessFile has them: the form files
+  // found are appended to Units, the lines logged, then its Error thrown or
+  // outputFile written (and ChangedCount raised) when it changed.
+  void ApplyConversion(const TFileConversion& conversion, const String& outputFile);
   // The converting passes of a run: every changed file into RunFiles.
   void ConvertUnits(const String& tempFolder);
   // Whether a listed file is converted, and which file it writes: false
   // (logged) for a second name of a file seen before, and for a link that
   // leads out of the run's folder.
   bool AdmitFile(const String& file, String& target);
+  // The file system's RealPath of a listed file, "" when nothing is there.
+  String RealPathOf(const String& file);
   // Names every backup (no two alike, nothing already there overwritten)
   // and makes it; false (logged) when one could not be made.
   bool BackUpOriginals();
@@ -456,6 +436,13 @@ class TComponentReplacer {
   String target_units_;
   TReplaceOptions& options_;
   TFileSystem* fs_ = &TFileSystem::Real();
+  // What the operations read and tell: the run's input during a run handed
+  // one, else options_, the host and the hooks.
+  const TReplaceOptions& RunOptions() const { return run_options_ ? *run_options_ : options_; }
+  const TReplaceOptions* run_options_ = nullptr;
+  const TRunProject* run_project_ = nullptr;
+  std::unique_ptr<TRunObserver> hooks_;
+  TRunObserver* observer_ = nullptr;
   // The folders of the current unit list, listed once each for the forms
   // its units name: from InitUnitList to the end of the run; null outside.
   std::unique_ptr<TFolderIndex> folder_index_;
@@ -470,6 +457,8 @@ class TComponentReplacer {
   // name it was listed by; the real path of the run's folder; the backup
   // names taken (folded to lower case).
   std::unordered_map<String, String> admitted_;
+  // Folder (as ExtractFilePath gives it) -> its RealPath, for RealPathOf.
+  std::unordered_map<String, String> real_folders_;
   String real_run_folder_;
   std::unordered_set<String> backup_names_;
   // The text of the form being converted; the form parser keeps views into

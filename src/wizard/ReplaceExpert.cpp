@@ -121,7 +121,7 @@ void TCompReplaceExpert::SaveWizardSettings(TWizardForm& form) {
 
 void TCompReplaceExpert::ReplaceComponents(TComponentReplacer& replacer) {
   const String project = TIDEUtils::GetCurrentProjectFileName();
-  const bool projectMode = replacer.Options().Dest == 0;
+  const bool projectMode = replacer.Options().Scope() == TRunScope::Project;
   if (!project.empty() && projectMode && !ConfirmWithWarning(Q(Title()), true, Q(caption_), false))
     return;
   if (projectMode) {

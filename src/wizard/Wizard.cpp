@@ -131,7 +131,7 @@ void TWizardForm::FormShow() {
   project_file_ = Q(TIDEUtils::GetCurrentProjectFileName());
   const bool haveProject = !project_file_.isEmpty();
   rbDestProject->setEnabled(haveProject);
-  if (haveProject && options_ != nullptr && options_->Dest == 0)
+  if (haveProject && options_ != nullptr && options_->Scope() == TRunScope::Project)
     rbDestProject->setChecked(true);
   else
     rbDestFolder->setChecked(true);

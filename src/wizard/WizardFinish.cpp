@@ -44,14 +44,14 @@ void TWizardForm::actFinishExecute() {
   MIREL_ASSERT(options_ != nullptr);
   TReplaceOptions& options = *options_;
   if (ProjectMode()) {
-    options.Dest = 0;
+    options.SetScope(TRunScope::Project);
     for (int i = lbModules->count() - 1; i >= 0; --i)
       if (lbModules->item(i)->checkState() != Qt::Checked) delete lbModules->takeItem(i);
     QStringList units;
     for (int i = 0; i < lbModules->count(); ++i) units << lbModules->item(i)->text();
     options.UnitNames = S(units.isEmpty() ? QString() : units.join(u'\n') + u'\n');
   } else {
-    options.Dest = 1;
+    options.SetScope(TRunScope::Folder);
   }
   options.Directory = S(TargetFolder());
   options.IncludeSubDirs = chSubDirs->isChecked();
