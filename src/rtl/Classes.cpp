@@ -21,8 +21,8 @@ std::map<String, const TClassInfo*, FoldedLess>& Registry() {
 }  // namespace
 
 TClassInfo::TClassInfo(String name, std::vector<String> published, const TClassInfo* parent)
-    : name_(std::move(name)), declared_(std::move(published)), parent_(parent) {
-  for (const String& p : declared_) published_.push_back(LowerCase(p));
+    : name_(std::move(name)), parent_(parent) {
+  for (const String& p : published) published_.push_back(LowerCase(p));
   std::sort(published_.begin(), published_.end());
 }
 
@@ -31,12 +31,6 @@ bool TClassInfo::HasPublished(StringView property) const {
   for (const TClassInfo* c = this; c != nullptr; c = c->parent_)
     if (std::binary_search(c->published_.begin(), c->published_.end(), key)) return true;
   return false;
-}
-
-std::vector<String> TClassInfo::PublishedProperties() const {
-  std::vector<String> names = parent_ ? parent_->PublishedProperties() : std::vector<String>();
-  names.insert(names.end(), declared_.begin(), declared_.end());
-  return names;
 }
 
 void RegisterClass(const TClassInfo& cls) {

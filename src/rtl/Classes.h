@@ -20,16 +20,12 @@ class TClassInfo {
   TClassInfo(String name, std::vector<String> published, const TClassInfo* parent = nullptr);
 
   const String& ClassName() const { return name_; }
-  const TClassInfo* ClassParent() const { return parent_; }
   /// Whether the class or one of its ancestors publishes the property.
   bool HasPublished(StringView property) const;
-  /// All published names, ancestors' first.
-  std::vector<String> PublishedProperties() const;
 
  private:
   String name_;
   std::vector<String> published_;  // sorted, folded to lower case
-  std::vector<String> declared_;   // as declared
   const TClassInfo* parent_;
 };
 
