@@ -1,24 +1,18 @@
 // mirel-migrate convert, run as a user would: real files in a temporary
 // folder, the printed log lines, the files written and the exit codes.
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "support/FilesTempDir.h"
+#include "support/CliTest.h"
 #include "support/FormTestText.h"
 
-using mirel::testing::TTempDir;
+using mirel::testing::TRun;
 
 namespace {
 
 using mirel::test::Crlf;
-
-const std::string kTool = MIREL_BINARY_DIR "/bin/mirel-migrate";
 
 std::string ReadData(const std::string& rel) {
   std::ifstream in(std::string(MIREL_TEST_DATA_DIR) + "/replace/" + rel, std::ios::binary);
@@ -27,34 +21,11 @@ std::string ReadData(const std::string& rel) {
   return s.str();
 }
 
-struct TRun {
-  int code = -1;
-  std::string out, err;
-};
-
-class ConvertCommand : public ::testing::Test {
+class ConvertCommand : public mirel::testing::CliTest {
  protected:
-  void SetUp() override {
-    if (!std::filesystem::exists(kTool))
-      GTEST_SKIP() << kTool << " is not built: build the target mirel-migrate first";
-    dir_.MakeFolder("run");
-  }
-
   // Runs the tool in the folder "work" of the temporary folder.
-  TRun Run(const std::string& args) {
-    dir_.MakeFolder("work");
-    const std::string cmd = "cd '" + dir_.Utf8("work") + "' && '" + kTool + "' " + args + " >'" +
-                            dir_.Utf8("run/stdout") + "' 2>'" + dir_.Utf8("run/stderr") + "'";
-    const int status = std::system(cmd.c_str());
-    TRun r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = dir_.Read("run/stdout");
-    r.err = dir_.Read("run/stderr");
-    return r;
-  }
+  TRun Run(const std::string& args) { return RunIn("work", args); }
   std::string Work(const std::string& rel) { return dir_.Utf8("work/" + rel); }
-
-  TTempDir dir_;
 };
 
 TEST_F(ConvertCommand, WorkedExamplesComeOutWholeInsideForms) {

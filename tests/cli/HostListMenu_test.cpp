@@ -22,16 +22,8 @@ class HostListMenu : public mirel::testing::CliTest {
   // Runs mirel-host without a display and without a platform chosen:
   // --list-menu must pick one that needs none.
   TRun RunHost(const std::string& env, const std::string& args) {
-    const std::string cmd = "cd '" + dir_.Utf8("") + "' && env -u DISPLAY -u WAYLAND_DISPLAY " +
-                            "-u QT_QPA_PLATFORM -u MIREL_PLUGIN_PATH " + env + " '" + kHost + "' " +
-                            args + " >'" + dir_.Utf8("run/stdout") + "' 2>'" +
-                            dir_.Utf8("run/stderr") + "' </dev/null";
-    const int status = std::system(cmd.c_str());
-    TRun r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = dir_.Read("run/stdout");
-    r.err = dir_.Read("run/stderr");
-    return r;
+    return Shell("cd '" + dir_.Utf8("") + "' && env -u DISPLAY -u WAYLAND_DISPLAY " +
+                 "-u QT_QPA_PLATFORM -u MIREL_PLUGIN_PATH " + env + " '" + kHost + "' " + args);
   }
 };
 

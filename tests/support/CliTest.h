@@ -36,9 +36,17 @@ class CliTest : public ::testing::Test {
 
   /// Runs `mirel-migrate args` (shell words) in the test folder, without a
   /// terminal or input.
-  TRun Run(const std::string& args) {
-    const std::string cmd = "cd '" + dir_.Utf8("") + "' && TMPDIR='" + dir_.Utf8("tmp") + "' '" +
-                            kCliTool + "' " + args + " >'" + dir_.Utf8("run/stdout") + "' 2>'" +
+  TRun Run(const std::string& args) { return RunIn("", args); }
+  /// Run, in the folder `folder` of the test folder (made when missing).
+  TRun RunIn(const std::string& folder, const std::string& args) {
+    if (!folder.empty()) dir_.MakeFolder(folder);
+    return Shell("cd '" + dir_.Utf8(folder) + "' && TMPDIR='" + dir_.Utf8("tmp") + "' '" +
+                 kCliTool + "' " + args);
+  }
+  /// Runs a shell command line without a terminal or input, and catches its
+  /// exit status and output.
+  TRun Shell(const std::string& command) {
+    const std::string cmd = command + " >'" + dir_.Utf8("run/stdout") + "' 2>'" +
                             dir_.Utf8("run/stderr") + "' </dev/null";
     const int status = std::system(cmd.c_str());
     TRun r;
