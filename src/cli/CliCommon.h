@@ -30,11 +30,11 @@ using TRegisterCommands = void (*)(CLI::App& app, TCommandAction& action);
 /// Stops a subcommand with a message for stderr and an exit code.
 class TCliError : public Exception {
  public:
-  TCliError(const String& message, int exitCode) : Exception(message), exitCode_(exitCode) {}
-  int ExitCode() const { return exitCode_; }
+  TCliError(const String& message, int exitCode) : Exception(message), exit_code_(exitCode) {}
+  int ExitCode() const { return exit_code_; }
 
  private:
-  int exitCode_;
+  int exit_code_;
 };
 
 /// Adds --codepage N to a subcommand; the chosen code page becomes

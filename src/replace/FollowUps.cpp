@@ -114,9 +114,9 @@ class TFollowUpScan {
  public:
   TFollowUpScan(StringView text, const TFollowUpRules& rules,
                 const std::function<const String*(StringView)>& targetOf)
-      : text_(text), rules_(rules), targetOf_(targetOf) {
+      : text_(text), rules_(rules), target_of_(targetOf) {
     Tokenize();
-    for (const TFollowUpMember& m : rules_.Members) memberNames_.insert(UpperCase(m.Name));
+    for (const TFollowUpMember& m : rules_.Members) member_names_.insert(UpperCase(m.Name));
   }
 
   std::vector<TFollowUp> Run() {
@@ -187,7 +187,7 @@ class TFollowUpScan {
     return IsName(i) && std::any_of(rules_.Units.begin(), rules_.Units.end(),
                                     [&](const char16_t* u) { return SameText(Lexem(i), u); });
   }
-  const String* MappedClass(size_t i) const { return IsName(i) ? targetOf_(Lexem(i)) : nullptr; }
+  const String* MappedClass(size_t i) const { return IsName(i) ? target_of_(Lexem(i)) : nullptr; }
 
   // Declarations "A, B: Type" anywhere (variables, fields, parameters,
   // properties, function results), routine names, and "Name =" type and
@@ -291,7 +291,7 @@ class TFollowUpScan {
   }
 
   String MemberHint(StringView cls, const TFollowUpMember& m) const {
-    const String* target = targetOf_(cls);
+    const String* target = target_of_(cls);
     return (target ? *target : String(cls)) + u" has no " + m.Name + u": " + m.Advice;
   }
 
@@ -343,7 +343,7 @@ class TFollowUpScan {
   // in the table. An object of unknown class, or of a class without the
   // member in the table, may well be what the name refers to: no answer.
   std::optional<String> WithMember(size_t i) const {
-    if (withs_.empty() || memberNames_.count(UpperCase(Lexem(i))) == 0) return std::nullopt;
+    if (withs_.empty() || member_names_.count(UpperCase(Lexem(i))) == 0) return std::nullopt;
     if (IsColon(i + 1) || IsWord(i - 1, u"var") || IsWord(i - 1, u"const")) return std::nullopt;
     const std::vector<String>& classes = withs_.back().Classes;
     const String& cls = classes.back();
@@ -451,9 +451,9 @@ class TFollowUpScan {
 
   StringView text_;
   const TFollowUpRules& rules_;
-  const std::function<const String*(StringView)>& targetOf_;
+  const std::function<const String*(StringView)>& target_of_;
   std::vector<TToken> tokens_;
-  std::unordered_set<String> memberNames_;          // upper-cased
+  std::unordered_set<String> member_names_;         // upper-cased
   std::unordered_map<String, TDeclared> declared_;  // by upper-cased name
   std::unordered_set<String> own_;                  // upper-cased
   std::vector<TWithScope> withs_;

@@ -93,7 +93,7 @@ class TDoubleByteEncoding final : public TLegacyCodePage {
   }
 
   std::array<bool, 256> lead_{}, trail_{};
-  bool asciiIdentity_ = false;
+  bool ascii_identity_ = false;
   // The character of a byte alone; a raw-byte unit for a byte that is none
   // (lead bytes included).
   std::array<char16_t, 256> single_{};
@@ -156,9 +156,9 @@ TDoubleByteEncoding::TDoubleByteEncoding(int codepage, const TDoubleByteLayout& 
     }
     encode_[u] = chosen;
   }
-  asciiIdentity_ = true;
+  ascii_identity_ = true;
   for (int b = 0; b < 0x80; ++b)
-    if (single_[b] != b || encode_[b] != b || lead_[b]) asciiIdentity_ = false;
+    if (single_[b] != b || encode_[b] != b || lead_[b]) ascii_identity_ = false;
 }
 
 String TDoubleByteEncoding::GetString(std::string_view bytes) const {
@@ -167,7 +167,7 @@ String TDoubleByteEncoding::GetString(std::string_view bytes) const {
   const size_t n = bytes.size();
   size_t i = 0;
   while (i < n) {
-    if (asciiIdentity_) {
+    if (ascii_identity_) {
       const size_t end = AsciiRun(bytes, i);
       for (; i < end; ++i) out.push_back(static_cast<char16_t>(bytes[i]));
       if (i == n) break;
@@ -200,7 +200,7 @@ std::string TDoubleByteEncoding::GetBytes(StringView text) const {
   std::string out;
   out.reserve(text.size() * 2);
   for (size_t i = 0; i < text.size(); ++i) {
-    if (asciiIdentity_) {
+    if (ascii_identity_) {
       const size_t end = AsciiRun(text, i);
       for (; i < end; ++i) out.push_back(static_cast<char>(text[i]));
       if (i == text.size()) break;

@@ -71,12 +71,12 @@ class TCodePageEncoding final : public TLegacyCodePage {
  private:
   // Bytes below 0x80 are the ASCII characters, as in every Windows code
   // page: runs of them are converted without the tables.
-  bool asciiIdentity_ = false;
+  bool ascii_identity_ = false;
   std::array<char16_t, 256> decode_{};
   // Characters below U+0100 map through a direct table (-1: none); the rest
   // through a sorted list, which holds at most 256 entries.
-  std::array<int16_t, 256> encodeLow_{};
-  std::vector<std::pair<char16_t, unsigned char>> encodeHigh_;
+  std::array<int16_t, 256> encode_low_{};
+  std::vector<std::pair<char16_t, unsigned char>> encode_high_;
 };
 
 TCodePageEncoding::TCodePageEncoding(int codepage) : TLegacyCodePage(codepage) {
@@ -84,7 +84,7 @@ TCodePageEncoding::TCodePageEncoding(int codepage) : TLegacyCodePage(codepage) {
   IconvHandle handle{OpenCodePageConverter(codepage)};
   const iconv_t cd = handle.cd;
 
-  encodeLow_.fill(-1);
+  encode_low_.fill(-1);
   std::vector<bool> taken(0x10000, false);
   for (int b = 0; b < 256; ++b) {
     // Each byte alone, with the converter reset before and flushed after, so
@@ -118,22 +118,22 @@ TCodePageEncoding::TCodePageEncoding(int codepage) : TLegacyCodePage(codepage) {
     if (IsRawByte(unit)) continue;
     taken[unit] = true;
     if (unit < 0x100) {
-      encodeLow_[unit] = static_cast<int16_t>(b);
+      encode_low_[unit] = static_cast<int16_t>(b);
     } else {
-      encodeHigh_.emplace_back(unit, static_cast<unsigned char>(b));
+      encode_high_.emplace_back(unit, static_cast<unsigned char>(b));
     }
   }
-  std::sort(encodeHigh_.begin(), encodeHigh_.end());
-  asciiIdentity_ = true;
+  std::sort(encode_high_.begin(), encode_high_.end());
+  ascii_identity_ = true;
   for (int b = 0; b < 0x80; ++b)
-    if (decode_[b] != b || encodeLow_[b] != b) asciiIdentity_ = false;
+    if (decode_[b] != b || encode_low_[b] != b) ascii_identity_ = false;
 }
 
 String TCodePageEncoding::GetString(std::string_view bytes) const {
   String out(bytes.size(), u'\0');
   size_t i = 0;
   while (i < bytes.size()) {
-    if (asciiIdentity_) {
+    if (ascii_identity_) {
       const size_t end = AsciiRun(bytes, i);
       for (; i < end; ++i) out[i] = static_cast<char16_t>(bytes[i]);
       if (i == bytes.size()) break;
@@ -150,14 +150,14 @@ std::string TCodePageEncoding::GetBytes(StringView text) const {
   std::string out(text.size(), '\0');
   char* o = out.data();
   for (size_t i = 0; i < text.size(); ++i) {
-    if (asciiIdentity_) {
+    if (ascii_identity_) {
       const size_t end = AsciiRun(text, i);
       for (; i < end; ++i) *o++ = static_cast<char>(text[i]);
       if (i == text.size()) break;
     }
     const char16_t u = text[i];
     if (u < 0x100) {
-      const int16_t b = encodeLow_[u];
+      const int16_t b = encode_low_[u];
       *o++ = b >= 0 ? static_cast<char>(b) : '?';
     } else if (IsHigh(u) && i + 1 < text.size() && IsLow(text[i + 1])) {
       *o++ = '?';  // outside the BMP: no single-byte code page has it
@@ -165,9 +165,9 @@ std::string TCodePageEncoding::GetBytes(StringView text) const {
     } else if (IsRawByte(u)) {
       *o++ = static_cast<char>(u - kRawByteBase);
     } else {
-      const auto it = std::lower_bound(encodeHigh_.begin(), encodeHigh_.end(),
+      const auto it = std::lower_bound(encode_high_.begin(), encode_high_.end(),
                                        std::make_pair(u, static_cast<unsigned char>(0)));
-      *o++ = it != encodeHigh_.end() && it->first == u ? static_cast<char>(it->second) : '?';
+      *o++ = it != encode_high_.end() && it->first == u ? static_cast<char>(it->second) : '?';
     }
   }
   out.resize(static_cast<size_t>(o - out.data()));
@@ -179,12 +179,12 @@ bool TCodePageEncoding::TryGetBytes(StringView text, std::string& out) const {
     if (IsRawByte(u)) {
       out.push_back(static_cast<char>(u - kRawByteBase));
     } else if (u < 0x100) {
-      if (encodeLow_[u] < 0) return false;
-      out.push_back(static_cast<char>(encodeLow_[u]));
+      if (encode_low_[u] < 0) return false;
+      out.push_back(static_cast<char>(encode_low_[u]));
     } else {
-      const auto it = std::lower_bound(encodeHigh_.begin(), encodeHigh_.end(),
+      const auto it = std::lower_bound(encode_high_.begin(), encode_high_.end(),
                                        std::make_pair(u, static_cast<unsigned char>(0)));
-      if (it == encodeHigh_.end() || it->first != u) return false;
+      if (it == encode_high_.end() || it->first != u) return false;
       out.push_back(static_cast<char>(it->second));
     }
   }

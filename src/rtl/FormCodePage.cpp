@@ -8,9 +8,9 @@ TFormCodePage::TFormCodePage(const TEncoding& encoding) {
   chars_.fill(-1);
   // A double-byte code page decodes and encodes exactly by itself; its
   // characters are not bytes one by one.
-  for (int b = 0x80; b < 256 && !doubleByte_; ++b)
-    if (encoding.IsLeadByte(static_cast<unsigned char>(b))) doubleByte_ = &encoding;
-  if (doubleByte_) return;
+  for (int b = 0x80; b < 256 && !double_byte_; ++b)
+    if (encoding.IsLeadByte(static_cast<unsigned char>(b))) double_byte_ = &encoding;
+  if (double_byte_) return;
   std::string all(256, '\0');
   for (int b = 0; b < 256; ++b) all[b] = static_cast<char>(b);
   const String decoded = encoding.GetString(all);
@@ -35,8 +35,8 @@ int TFormCodePage::Byte(char16_t c) const {
 }
 
 bool TFormCodePage::Decode(std::string_view bytes, String& out) const {
-  if (doubleByte_) {
-    out += doubleByte_->GetString(bytes);
+  if (double_byte_) {
+    out += double_byte_->GetString(bytes);
     return true;
   }
   out.reserve(out.size() + bytes.size());
@@ -49,7 +49,7 @@ bool TFormCodePage::Decode(std::string_view bytes, String& out) const {
 }
 
 bool TFormCodePage::Encode(StringView text, std::string& out) const {
-  if (doubleByte_) return doubleByte_->TryGetBytes(text, out);
+  if (double_byte_) return double_byte_->TryGetBytes(text, out);
   out.reserve(out.size() + text.size());
   for (const char16_t c : text) {
     const int b = Byte(c);
@@ -61,13 +61,13 @@ bool TFormCodePage::Encode(StringView text, std::string& out) const {
 
 bool TFormCodePage::Joined(char16_t before, char16_t after) const {
   const auto raw = [](char16_t u) { return u >= 0xDC00 && u <= 0xDCFF; };
-  if (!doubleByte_ || !raw(before)) return false;
+  if (!double_byte_ || !raw(before)) return false;
   const auto lead = static_cast<char>(before - 0xDC00);
-  if (!doubleByte_->IsLeadByte(static_cast<unsigned char>(lead))) return false;
+  if (!double_byte_->IsLeadByte(static_cast<unsigned char>(lead))) return false;
   if (raw(after)) return true;
   // An ASCII character after a lead byte: joined when the two decode as
   // something else than the lead alone and the character.
-  return after < 0x80 && doubleByte_->GetString(std::string{lead, static_cast<char>(after)}) !=
+  return after < 0x80 && double_byte_->GetString(std::string{lead, static_cast<char>(after)}) !=
                              String{before, after};
 }
 

@@ -60,7 +60,7 @@ class TFormCodePage {
  private:
   int Byte(char16_t c) const;
 
-  const TEncoding* doubleByte_ = nullptr;
+  const TEncoding* double_byte_ = nullptr;
   std::array<int, 256> chars_;
   std::vector<std::pair<char16_t, uint8_t>> reverse_;  // sorted by character
 };

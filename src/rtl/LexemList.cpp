@@ -6,17 +6,17 @@ namespace mirel {
 
 void TLexemList::Add(StringView text, int code) {
   items_.push_back({String(text), code});
-  maxLength_ = std::max(maxLength_, text.size());
+  max_length_ = std::max(max_length_, text.size());
   sorted_ = items_.size() <= 1;
   if (!text.empty()) {
     const char16_t first = AsciiLower(text[0]);
     if (first < 128) {
       // One-character entries (the symbols) answer from a table; the first
       // entry added for a character keeps it, as in the sorted search.
-      if (text.size() == 1 && (lengths_[first] & 2u) == 0) singleCodes_[first] = code;
+      if (text.size() == 1 && (lengths_[first] & 2u) == 0) single_codes_[first] = code;
       lengths_[first] |= 1u << std::min<size_t>(text.size(), 31);
     } else {
-      anyFirst_ = true;
+      any_first_ = true;
     }
   }
 }

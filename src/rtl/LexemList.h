@@ -31,13 +31,13 @@ class TLexemList {
   bool Find(StringView text, int& code) const {
     // A lexer asks about every identifier and symbol: most are settled here,
     // without a call, by their length and first character.
-    if (text.size() > maxLength_) return false;
+    if (text.size() > max_length_) return false;
     if (!text.empty()) {
       const char16_t first = AsciiLower(text[0]);
-      if (first >= 128) return anyFirst_ && Search(text, code);
+      if (first >= 128) return any_first_ && Search(text, code);
       if (((lengths_[first] >> std::min<size_t>(text.size(), 31)) & 1u) == 0) return false;
       if (text.size() == 1) {
-        code = singleCodes_[first];
+        code = single_codes_[first];
         return true;
       }
     }
@@ -50,7 +50,7 @@ class TLexemList {
   const String& Text(int i) const { return items_.at(static_cast<size_t>(i)).text; }
   int Code(int i) const { return items_.at(static_cast<size_t>(i)).code; }
   /// Length of the longest text; lexems longer than this need no lookup.
-  size_t MaxLength() const { return maxLength_; }
+  size_t MaxLength() const { return max_length_; }
 
  private:
   struct Item {
@@ -60,13 +60,13 @@ class TLexemList {
   bool Search(StringView text, int& code) const;
 
   std::vector<Item> items_;
-  size_t maxLength_ = 0;
+  size_t max_length_ = 0;
   bool sorted_ = true;
   // By first character (folded to lower case): bit n is set when an entry of
   // length n starts with it, bit 31 for the lengths from 31 up.
   std::array<uint32_t, 128> lengths_{};
-  bool anyFirst_ = false;               // an entry starts above ASCII
-  std::array<int, 128> singleCodes_{};  // the one-character entries' codes
+  bool any_first_ = false;               // an entry starts above ASCII
+  std::array<int, 128> single_codes_{};  // the one-character entries' codes
 };
 
 }  // namespace mirel

@@ -46,7 +46,7 @@ TParser::TParser(std::istream& stream, const TEncoding& encoding) {
 
 void TParser::InitParser() {
   pos_ = 0;
-  prevPos_ = 0;
+  prev_pos_ = 0;
   classes_.fill(0);
 }
 
@@ -56,8 +56,8 @@ void TParser::SetText(String text) {
 }
 
 void TParser::SetCommentMarkers(StringView begin, StringView end) {
-  commentBegin_ = String(begin);
-  commentEnd_ = String(end);
+  comment_begin_ = String(begin);
+  comment_end_ = String(end);
   classes_.fill(0);  // they mark the first character of the begin marker
 }
 
@@ -141,7 +141,7 @@ uint8_t TParser::Classify(char16_t c) const {
   if (IsAlpha(c) || IsDigit(c)) k |= kWord;
   if (IsNumber(c)) k |= kNumber;
   if (IsSymbol(c)) k |= kSymbol;
-  if (c == u'(' || (!commentBegin_.empty() && c == commentBegin_[0])) k |= kMarker;
+  if (c == u'(' || (!comment_begin_.empty() && c == comment_begin_[0])) k |= kMarker;
   return k;
 }
 
@@ -245,8 +245,8 @@ inline int TParser::ScanSymbol() {
   const uint8_t k = inTable ? ClassOf(c) : uint8_t{kMarker};
 
   if (k & kMarker) {
-    if (StartsWithAt(commentBegin_, pos_)) {
-      pos_ = SkipBlockComment(pos_, commentBegin_, commentEnd_);
+    if (StartsWithAt(comment_begin_, pos_)) {
+      pos_ = SkipBlockComment(pos_, comment_begin_, comment_end_);
       return LexComment;
     }
     if (c == u'(' && pos_ + 1 < n && s[pos_ + 1] == u'*') {
@@ -282,7 +282,7 @@ inline int TParser::ScanSymbol() {
     }
     case kStringStart:
       ++pos_;
-      lastStringClosed_ = ToRightQuote(c);
+      last_string_closed_ = ToRightQuote(c);
       return LexString;
     case kIdentQuoteStart:
       ++pos_;
@@ -315,12 +315,12 @@ int TParser::GetNext(StringView& lexem) {
   for (;;) {
     size_t start = 0;
     const int code = Scan(start);
-    if ((code == LexBlank && omitBlanks_) || (code == LexComment && omitComments_)) continue;
-    prevPos_ = start;
+    if ((code == LexBlank && omit_blanks_) || (code == LexComment && omit_comments_)) continue;
+    prev_pos_ = start;
     StringView text = StringView(text_).substr(start, pos_ - start);
-    if (code == LexString && !quotedString_) {
+    if (code == LexString && !quoted_string_) {
       text.remove_prefix(1);
-      if (lastStringClosed_) text.remove_suffix(1);
+      if (last_string_closed_) text.remove_suffix(1);
     } else if (uppered_ && code != LexString && code != LexComment && code != LexBlank) {
       buffer_.assign(text);
       for (auto& ch : buffer_) ch = AsciiUpper(ch);

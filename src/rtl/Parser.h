@@ -83,7 +83,7 @@ class TParser {
   /// 0-based offset in the current text of the first character of the lexem
   /// that GetNext returned last (the text's length after LexEnd; 0 before the
   /// first GetNext).
-  size_t PrevPos() const { return prevPos_; }
+  size_t PrevPos() const { return prev_pos_; }
   /// Replaces the text; the next GetNext returns its first lexem.
   void SetText(String text);
   /// Starts the current text again from its beginning.
@@ -92,18 +92,18 @@ class TParser {
 
   /// Switches. Defaults: blanks and comments are delivered, lexems keep their
   /// case, string literals come with their quotes.
-  bool OmitBlanks() const { return omitBlanks_; }
-  void SetOmitBlanks(bool v) { omitBlanks_ = v; }
-  bool OmitComments() const { return omitComments_; }
-  void SetOmitComments(bool v) { omitComments_ = v; }
+  bool OmitBlanks() const { return omit_blanks_; }
+  void SetOmitBlanks(bool v) { omit_blanks_ = v; }
+  bool OmitComments() const { return omit_comments_; }
+  void SetOmitComments(bool v) { omit_comments_ = v; }
   /// Upper-cases (ASCII) every lexem except strings, comments and blanks.
   bool Uppered() const { return uppered_; }
   void SetUppered(bool v) { uppered_ = v; }
   /// When off, a string lexem is what stands between its quotes (a doubled
   /// quote inside stays doubled); an unterminated one loses only its opening
   /// quote.
-  bool QuotedString() const { return quotedString_; }
-  void SetQuotedString(bool v) { quotedString_ = v; }
+  bool QuotedString() const { return quoted_string_; }
+  void SetQuotedString(bool v) { quoted_string_ = v; }
 
  protected:
   /// Resets the scan to the start of the current text. Called by ToBegin and
@@ -182,17 +182,17 @@ class TParser {
 
   String text_;
   size_t pos_ = 0;
-  size_t prevPos_ = 0;
+  size_t prev_pos_ = 0;
   String buffer_;  // the upper-cased lexem when Uppered is on
   const TLexemList* symbols_ = nullptr;
   const TLexemList* keywords_ = nullptr;
-  String commentBegin_ = u"{";
-  String commentEnd_ = u"}";
-  bool omitBlanks_ = false;
-  bool omitComments_ = false;
+  String comment_begin_ = u"{";
+  String comment_end_ = u"}";
+  bool omit_blanks_ = false;
+  bool omit_comments_ = false;
   bool uppered_ = false;
-  bool quotedString_ = true;
-  bool lastStringClosed_ = false;
+  bool quoted_string_ = true;
+  bool last_string_closed_ = false;
   // The classes of the characters below kClassTableSize, filled in as the
   // scan meets them; 0 until then. Cleared by InitParser and by
   // SetCommentMarkers (the begin marker's first character has a bit).

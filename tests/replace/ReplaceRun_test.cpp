@@ -61,15 +61,15 @@ class ReplaceRunTest : public ::testing::Test {
     tmp_ = dir_ / "tmp";
     stdfs::create_directories(ToUtf8(tmp_));
     const char* old = getenv("TMPDIR");
-    oldTmp_ = old ? old : "";
-    hadTmp_ = old != nullptr;
+    old_tmp_ = old ? old : "";
+    had_tmp_ = old != nullptr;
     setenv("TMPDIR", ToUtf8(tmp_).c_str(), 1);
     SetShellOpener(&opener_);
   }
   void TearDown() override {
     SetShellOpener(nullptr);
-    if (hadTmp_)
-      setenv("TMPDIR", oldTmp_.c_str(), 1);
+    if (had_tmp_)
+      setenv("TMPDIR", old_tmp_.c_str(), 1);
     else
       unsetenv("TMPDIR");
   }
@@ -119,8 +119,8 @@ class ReplaceRunTest : public ::testing::Test {
 
   TTempDir dir_;
   String tmp_;
-  std::string oldTmp_;
-  bool hadTmp_ = false;
+  std::string old_tmp_;
+  bool had_tmp_ = false;
   TRecordingOpener opener_;
   TDiskProjectHost host_;
   TProfilesScope profiles_;

@@ -57,16 +57,16 @@ class RunSafetyTest : public ::testing::Test {
     tmp_ = dir_ / "tmp";
     dir_.MakeFolder("tmp");
     const char* old = getenv("TMPDIR");
-    hadTmp_ = old != nullptr;
-    oldTmp_ = old ? old : "";
+    had_tmp_ = old != nullptr;
+    old_tmp_ = old ? old : "";
     setenv("TMPDIR", ToUtf8(tmp_).c_str(), 1);
     SetShellOpener(&opener_);
   }
   void TearDown() override {
     BdeReplacer().SetFileSystem(TFileSystem::Real());
     SetShellOpener(nullptr);
-    if (hadTmp_)
-      setenv("TMPDIR", oldTmp_.c_str(), 1);
+    if (had_tmp_)
+      setenv("TMPDIR", old_tmp_.c_str(), 1);
     else
       unsetenv("TMPDIR");
   }
@@ -142,8 +142,8 @@ class RunSafetyTest : public ::testing::Test {
 
   TTempDir dir_;
   String tmp_;
-  std::string oldTmp_;
-  bool hadTmp_ = false;
+  std::string old_tmp_;
+  bool had_tmp_ = false;
   TShellOpener opener_;
   TDiskProjectHost host_;
   TProfilesScope profiles_;
