@@ -20,7 +20,7 @@ String ChooseUnits(const std::vector<std::string>& wanted) {
   std::vector<String> modules;
   for (int i = 0; i < TIDEUtils::GetProjectModuleCount(); ++i) {
     const String m = TIDEUtils::GetProjectModuleFileName(i);
-    if (UpperCase(ExtractFileExt(m)) == u".PAS") modules.push_back(m);
+    if (IsUnitFile(m)) modules.push_back(m);
   }
   String lines;
   if (wanted.empty()) {
@@ -76,8 +76,7 @@ String TRunTarget::SetUp(TDiskProjectHost& host, TReplaceOptions& options) const
     throw TCliError(u"give either --project FILE or --folder DIR", exitBadInput);
   if (!project.empty()) {
     const String file = AbsolutePath(project);
-    const String ext = UpperCase(ExtractFileExt(file));
-    if (ext != u".DPR" && ext != u".DPROJ")
+    if (!IsProjectFile(file))
       throw TCliError(u"the project must be a .dpr or .dproj file: " + FromUtf8(project),
                       exitBadInput);
     try {

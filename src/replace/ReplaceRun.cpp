@@ -62,8 +62,7 @@ void TComponentReplacer::InitUnitList() {
     lines[LowerCase(ExtractFileName(units_[i]))].push_back(i);
   const TRunProject hostProject = run_project_ ? TRunProject() : HostProject();
   for (const String& module : (run_project_ ? *run_project_ : hostProject).Modules) {
-    if (module.size() < 4 || UpperCase(StringView(module).substr(module.size() - 4)) != u".PAS")
-      continue;
+    if (!IsUnitFile(module)) continue;
     const auto named = lines.find(LowerCase(ExtractFileName(module)));
     if (named == lines.end()) continue;
     for (const int i : named->second) units_.SetString(i, module);

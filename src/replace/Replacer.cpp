@@ -151,8 +151,7 @@ void TComponentReplacer::ConvertFile(const String& fileName, std::string_view by
     conversion.Report->File = fileName;
   }
   try {
-    const String ext = UpperCase(ExtractFileExt(fileName));
-    if (ext == u".PAS" || ext == u".DPR")
+    if (IsPascalSource(fileName))
       ConvertUnit(ReadTextFile(bytes), fileName, conversion);
     else
       ConvertForm(ReadFormFile(bytes, fileName), outputFile, parser, formText, conversion);
