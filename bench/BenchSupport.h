@@ -35,8 +35,8 @@ int64_t TotalBytes(const std::vector<std::string>& files);
 /// disk. Lives as long as the benchmark that made it.
 class TSinkFileSystem final : public TFileSystem {
  public:
-  TFileStat Stat(const String&) override { return {TFileKind::fkFile, 0, 0644}; }
-  TFileStat LinkStat(const String&) override { return {TFileKind::fkFile, 0, 0644}; }
+  TFileStat Stat(const String&) override { return {TFileKind::File, 0, 0644}; }
+  TFileStat LinkStat(const String&) override { return {TFileKind::File, 0, 0644}; }
   String RealPath(const String& path) override { return path; }
   TFsResult ListFolder(const String& folder, std::vector<TFolderEntry>& entries) override {
     return Real().ListFolder(folder, entries);

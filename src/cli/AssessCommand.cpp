@@ -143,7 +143,7 @@ int Assess(const TAssessArgs& a) {
 
   int code = exitOk;
   try {
-    report.Finished = replacer.Run(TRunMode::rmDryRun, input);
+    report.Finished = replacer.Run(TRunMode::DryRun, input);
   } catch (const Exception& e) {
     // A file that cannot be read (or written into the temporary folder):
     // what was read so far is still shown, and the file is named.

@@ -47,7 +47,6 @@ String Quoted(StringView pattern, StringView value) {
   return out;
 }
 
-
 // --patch: the patch of every change is made once every file is converted,
 // while each original is still as it was; it is written only when the run
 // has done what the patch says.
@@ -122,7 +121,7 @@ int Replace(TReplaceArgs& a) {
   bool ok = false;
   try {
     try {
-      ok = replacer.Run(a.dryRun ? TRunMode::rmDryRun : TRunMode::rmReplace, input);
+      ok = replacer.Run(a.dryRun ? TRunMode::DryRun : TRunMode::Replace, input);
     } catch (const Exception& e) {
       // The report says how far the run got and why it stopped.
       a.report.Finish(false, e.Message());
@@ -218,7 +217,7 @@ struct TRestoreArgs {
 void PrintRestorePlan(const TRestoreResult& plan) {
   bool any = false;
   for (const TRestoreItem& item : plan.Items) {
-    if (item.Status != TRestoreStatus::rsPending || !item.Overwrites) continue;
+    if (item.Status != TRestoreStatus::Pending || !item.Overwrites) continue;
     if (!any) std::cout << "Restoring will overwrite:\n";
     any = true;
     std::cout << "  " << ToUtf8(item.Original) << '\n';
@@ -250,15 +249,15 @@ int Restore(const TRestoreArgs& a) {
     return exitOk;
   }
   for (const TRestoreItem& item : result.Items)
-    if (item.Status != TRestoreStatus::rsRestored && item.Status != TRestoreStatus::rsPending)
+    if (item.Status != TRestoreStatus::Restored && item.Status != TRestoreStatus::Pending)
       std::cerr << ToUtf8(DescribeRestoreItem(item)) << '\n';
   if (result.BackupMissing) {
     std::cerr << "Nothing was restored: every backup must be there.\n";
   } else {
-    std::cout << result.With(TRestoreStatus::rsRestored).size() << " of " << result.Items.size()
+    std::cout << result.With(TRestoreStatus::Restored).size() << " of " << result.Items.size()
               << " file(s) restored.\n";
-    if (!result.With(TRestoreStatus::rsChanged).empty() ||
-        !result.With(TRestoreStatus::rsRefused).empty())
+    if (!result.With(TRestoreStatus::Changed).empty() ||
+        !result.With(TRestoreStatus::Refused).empty())
       std::cerr << "Use --force to restore those too.\n";
   }
   std::cerr << "Failed to restore files.\n";

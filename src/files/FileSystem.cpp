@@ -35,10 +35,10 @@ TFsResult Outcome(int error) {
 }
 
 TFileKind KindOf(mode_t mode) {
-  if (S_ISREG(mode)) return TFileKind::fkFile;
-  if (S_ISDIR(mode)) return TFileKind::fkFolder;
-  if (S_ISLNK(mode)) return TFileKind::fkSymlink;
-  return TFileKind::fkOther;
+  if (S_ISREG(mode)) return TFileKind::File;
+  if (S_ISDIR(mode)) return TFileKind::Folder;
+  if (S_ISLNK(mode)) return TFileKind::Symlink;
+  return TFileKind::Other;
 }
 
 TFileStat FromStat(const struct stat& st) {
@@ -214,13 +214,13 @@ class PosixFileSystem final : public TFileSystem {
       entry.name = FromUtf8(name);
       switch (e->d_type) {
         case DT_REG:
-          entry.kind = TFileKind::fkFile;
+          entry.kind = TFileKind::File;
           break;
         case DT_DIR:
-          entry.kind = TFileKind::fkFolder;
+          entry.kind = TFileKind::Folder;
           break;
         case DT_LNK:
-          entry.kind = TFileKind::fkSymlink;
+          entry.kind = TFileKind::Symlink;
           break;
         default: {
           // Some file systems do not fill d_type; ask for the entry itself.
@@ -228,7 +228,7 @@ class PosixFileSystem final : public TFileSystem {
           if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
             entry.kind = KindOf(st.st_mode);
           else
-            entry.kind = e->d_type == DT_UNKNOWN ? TFileKind::fkNone : TFileKind::fkOther;
+            entry.kind = e->d_type == DT_UNKNOWN ? TFileKind::None : TFileKind::Other;
         }
       }
       entries.push_back(std::move(entry));

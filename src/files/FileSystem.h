@@ -44,15 +44,15 @@ class [[nodiscard]] TFsResult {
 };
 
 enum class TFileKind {
-  fkNone,     // nothing of that name (or it could not be examined)
-  fkFile,     // a regular file
-  fkFolder,   // a directory
-  fkSymlink,  // a symbolic link (only reported by LinkStat and ListFolder)
-  fkOther     // a device, socket or pipe
+  None,     // nothing of that name (or it could not be examined)
+  File,     // a regular file
+  Folder,   // a directory
+  Symlink,  // a symbolic link (only reported by LinkStat and ListFolder)
+  Other     // a device, socket or pipe
 };
 
 struct TFileStat {
-  TFileKind kind = TFileKind::fkNone;
+  TFileKind kind = TFileKind::None;
   uint64_t size = 0;
   /// Permission bits (07777 part of st_mode).
   unsigned mode = 0;
@@ -61,10 +61,10 @@ struct TFileStat {
 };
 
 /// One entry of a folder listing. `kind` is that of the entry itself: a link
-/// is reported as fkSymlink whatever it points to.
+/// is reported as TFileKind::Symlink whatever it points to.
 struct TFolderEntry {
   String name;
-  TFileKind kind = TFileKind::fkNone;
+  TFileKind kind = TFileKind::None;
 };
 
 class TFileSystem {
@@ -74,10 +74,10 @@ class TFileSystem {
   /// The POSIX file system. Lives as long as the program.
   static TFileSystem& Real();
 
-  /// Status of path; symbolic links are followed. kind is fkNone when
+  /// Status of path; symbolic links are followed. kind is TFileKind::None when
   /// nothing is there (a dangling link included).
   virtual TFileStat Stat(const String& path) = 0;
-  /// Status of path itself; a symbolic link is reported as fkSymlink.
+  /// Status of path itself; a symbolic link is reported as TFileKind::Symlink.
   virtual TFileStat LinkStat(const String& path) = 0;
 
   /// The absolute path of what path names with every symbolic link, "." and
@@ -85,9 +85,9 @@ class TFileSystem {
   /// there, a dangling link, a folder that cannot be searched).
   virtual String RealPath(const String& path) = 0;
 
-  bool Exists(const String& path) { return Stat(path).kind != TFileKind::fkNone; }
-  bool FileExists(const String& path) { return Stat(path).kind == TFileKind::fkFile; }
-  bool FolderExists(const String& path) { return Stat(path).kind == TFileKind::fkFolder; }
+  bool Exists(const String& path) { return Stat(path).kind != TFileKind::None; }
+  bool FileExists(const String& path) { return Stat(path).kind == TFileKind::File; }
+  bool FolderExists(const String& path) { return Stat(path).kind == TFileKind::Folder; }
 
   /// Replaces entries by the entries of folder, without "." and "..", in the
   /// order the system lists them. On failure entries is left empty.

@@ -74,16 +74,16 @@ bool TransferFolder(StringView source, StringView dest, TFileSystem& fs, TFileTr
     const String from = CombinePath(source, entry.name);
     const String to = CombinePath(dest, entry.name);
     TFileKind kind = entry.kind;
-    if (kind == TFileKind::fkSymlink) {
+    if (kind == TFileKind::Symlink) {
       // A link to a file is copied as that file; a link to a folder could
       // lead back up the tree, and is not followed.
-      kind = fs.Stat(from).kind == TFileKind::fkFile ? TFileKind::fkFile : TFileKind::fkOther;
+      kind = fs.Stat(from).kind == TFileKind::File ? TFileKind::File : TFileKind::Other;
     }
-    if (kind == TFileKind::fkFolder) {
+    if (kind == TFileKind::Folder) {
       if (!fs.FolderExists(to) && !CreateOne(fs, to)) return false;
       if (!TransferFolder(from, to, fs, transfer)) ok = false;
-    } else if (kind == TFileKind::fkFile) {
-      if (!transfer(from, to, entry.kind == TFileKind::fkSymlink, fs)) return false;
+    } else if (kind == TFileKind::File) {
+      if (!transfer(from, to, entry.kind == TFileKind::Symlink, fs)) return false;
     } else {
       return false;
     }
@@ -121,7 +121,7 @@ TFsResult BackUpFile(const String& original, const String& backup, TFileSystem& 
   const TFsResult linked = fs.LinkFile(original, backup);
   if (linked || linked.AlreadyExists()) return linked;
   // A copy would resolve a link of that name (a dangling one included).
-  if (fs.LinkStat(backup).kind != TFileKind::fkNone) return TFsResult::Fail(EEXIST);
+  if (fs.LinkStat(backup).kind != TFileKind::None) return TFsResult::Fail(EEXIST);
   return fs.CopyFile(original, backup, /*overwrite=*/false, /*durable=*/false);
 }
 
@@ -182,8 +182,8 @@ void EmptyFolder(const String& folder, TFileSystem& fs) {
   for (const TFolderEntry& entry : entries) {
     const String path = CombinePath(folder, entry.name);
     TFileKind kind = entry.kind;
-    if (kind == TFileKind::fkNone) kind = fs.LinkStat(path).kind;
-    if (kind == TFileKind::fkFolder) {
+    if (kind == TFileKind::None) kind = fs.LinkStat(path).kind;
+    if (kind == TFileKind::Folder) {
       EmptyFolder(path, fs);
       (void)fs.RemoveFolder(path);
     } else {
@@ -199,7 +199,7 @@ bool DeleteFolder(StringView folder, TFileSystem& fs) {
   // Without the trailing '/': "link/" would name the folder a link points to.
   String path(folder);
   while (path.back() == u'/') path.pop_back();
-  if (fs.LinkStat(path).kind != TFileKind::fkFolder) return false;
+  if (fs.LinkStat(path).kind != TFileKind::Folder) return false;
   EmptyFolder(path, fs);
   return static_cast<bool>(fs.RemoveFolder(path));
 }

@@ -37,9 +37,9 @@ String FindFile(StringView path, TFileSystem& fs, TFolderIndex* index, TFileKind
   TFileKind ignored;
   TFileKind& found = kind ? *kind : ignored;
   const String exact(path);
-  found = TFileKind::fkNone;
+  found = TFileKind::None;
   if (path.empty()) return exact;
-  if ((found = fs.Stat(exact).kind) != TFileKind::fkNone) return exact;
+  if ((found = fs.Stat(exact).kind) != TFileKind::None) return exact;
   const size_t slash = path.rfind(u'/');
   const String folder =
       slash == StringView::npos ? String(u".") : String(path.substr(0, slash + 1));
@@ -54,7 +54,7 @@ String FindFile(StringView path, TFileSystem& fs, TFolderIndex* index, TFileKind
     for (const String& guess :
          {stem + LowerCase(name.substr(dot)), stem + UpperCase(name.substr(dot)), LowerCase(name),
           UpperCase(name)})
-      if (guess != name && (found = fs.Stat(prefix + guess).kind) != TFileKind::fkNone)
+      if (guess != name && (found = fs.Stat(prefix + guess).kind) != TFileKind::None)
         return prefix + guess;
   }
   const String best = FindEntry(folder, name, fs, index);
@@ -65,7 +65,7 @@ String FindFile(StringView path, TFileSystem& fs, TFolderIndex* index, TFileKind
 
 // Anything of that name, a dangling link included.
 bool Exists(const String& path, TFileSystem& fs) {
-  return fs.LinkStat(path).kind != TFileKind::fkNone;
+  return fs.LinkStat(path).kind != TFileKind::None;
 }
 
 }  // namespace

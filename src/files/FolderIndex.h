@@ -58,7 +58,7 @@ class TFolderIndex {
 /// whose name equals its last element without regard to ASCII case (the
 /// first in name order, when several do); otherwise `path`.
 /// kind, when given, receives the kind of what the returned path names
-/// (links followed; fkNone when nothing is there).
+/// (links followed; TFileKind::None when nothing is there).
 String FindFileIgnoringCase(StringView path, TFileSystem& fs = TFileSystem::Real(),
                             TFileKind* kind = nullptr);
 /// The same, with the folder's entries taken from index (its file system is

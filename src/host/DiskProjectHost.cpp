@@ -250,10 +250,10 @@ void TDiskProjectHost::Install() {
   BorlandIDEServices = this;
 }
 
-void TDiskProjectHost::Open(const String& FileName) {
-  const String file = ResolveCase(AbsolutePath(ToSlashes(FileName)), *fs_);
+void TDiskProjectHost::Open(const String& fileName) {
+  const String file = ResolveCase(AbsolutePath(ToSlashes(fileName)), *fs_);
   if (!IsProjectFile(file))
-    throw Exception(u"\"" + FileName + u"\" is not a Delphi project file (.dpr or .dproj).");
+    throw Exception(u"\"" + fileName + u"\" is not a Delphi project file (.dpr or .dproj).");
   const bool isDproj = SameText(ExtractFileExt(file), u".dproj");
   // Read everything before the current project is touched: a file that fails
   // leaves the open project as it was.
@@ -333,10 +333,10 @@ bool WithEditorOf(Session& s, const String& fileName, Fn&& fn) {
 
 }  // namespace
 
-std::optional<std::string> TDiskProjectHost::EditorBuffer(const String& FileName) {
+std::optional<std::string> TDiskProjectHost::EditorBuffer(const String& fileName) {
   std::optional<std::string> result;
   if (session_)
-    WithEditorOf(*session_, FileName,
+    WithEditorOf(*session_, fileName,
                  [&](auto& editor, DiskUnit*) { result = editor.Buffer(*fs_); });
   return result;
 }
@@ -360,13 +360,13 @@ std::shared_ptr<IOTAModule> TDiskProjectHost::GetModule(int index) {
   return session_->units[static_cast<size_t>(index - 2)];
 }
 
-bool TDiskProjectHost::OpenProject(const String& FileName, bool) {
-  if (Trim(FileName).empty()) {
+bool TDiskProjectHost::OpenProject(const String& fileName, bool) {
+  if (Trim(fileName).empty()) {
     last_error_ = u"No project file name given.";
     return false;
   }
   try {
-    Open(FileName);
+    Open(fileName);
     last_error_.clear();
     return true;
   } catch (const Exception& e) {
@@ -375,11 +375,11 @@ bool TDiskProjectHost::OpenProject(const String& FileName, bool) {
   }
 }
 
-bool TDiskProjectHost::ReloadFile(const String& FileName) {
+bool TDiskProjectHost::ReloadFile(const String& fileName) {
   if (!session_) return false;
   bool reloaded = false;
   String file;
-  const bool found = WithEditorOf(*session_, FileName, [&](auto& editor, DiskUnit* unit) {
+  const bool found = WithEditorOf(*session_, fileName, [&](auto& editor, DiskUnit* unit) {
     reloaded = editor.Reload(*fs_);
     file = editor.GetFileName();
     if (unit != nullptr) unit->FindForm(*fs_);
@@ -390,9 +390,9 @@ bool TDiskProjectHost::ReloadFile(const String& FileName) {
   return true;
 }
 
-TMenuItem& TDiskProjectHost::AddActionMenu(const String& Name, std::unique_ptr<TMenuItem> MenuItem,
-                                           bool InsertAfter, bool InsertAsChild) {
-  return main_menu_.InsertRelative(Name, std::move(MenuItem), InsertAfter, InsertAsChild);
+TMenuItem& TDiskProjectHost::AddActionMenu(const String& name, std::unique_ptr<TMenuItem> menuItem,
+                                           bool insertAfter, bool insertAsChild) {
+  return main_menu_.InsertRelative(name, std::move(menuItem), insertAfter, insertAsChild);
 }
 
 }  // namespace mirel

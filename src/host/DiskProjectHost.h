@@ -68,7 +68,7 @@ class TDiskProjectHost : public IBorlandIDEServices,
   /// file cannot be read, EProjectFileError (file and line) when it is
   /// malformed, Exception for another extension; the current project then
   /// stays open.
-  void Open(const String& FileName);
+  void Open(const String& fileName);
   /// Closes the project group (nothing when none is open). Always true.
   bool CloseProject();
   /// Called after Open put a project in place and after CloseProject closed
@@ -93,7 +93,7 @@ class TDiskProjectHost : public IBorlandIDEServices,
   /// The buffer of the editor of an open file (the file's bytes as read from
   /// disk when first asked for, or at the last ReloadFile); nullopt when no
   /// open module has that file or it cannot be read.
-  std::optional<std::string> EditorBuffer(const String& FileName);
+  std::optional<std::string> EditorBuffer(const String& fileName);
 
   /// The callback to hand to a wizard entry point. The host holds every
   /// wizard registered through it until ReleaseWizards or its destruction,
@@ -111,12 +111,12 @@ class TDiskProjectHost : public IBorlandIDEServices,
   // IOTAActionServices: OpenProject answers false (LastError says why) for
   // an empty name or a file Open rejects; there is only ever one project
   // group, so NewProjGroup makes no difference.
-  bool OpenProject(const String& FileName, bool NewProjGroup) override;
-  bool ReloadFile(const String& FileName) override;
+  bool OpenProject(const String& fileName, bool newProjGroup) override;
+  bool ReloadFile(const String& fileName) override;
   // INTAServices
   TMainMenu* GetMainMenu() override { return &main_menu_; }
-  TMenuItem& AddActionMenu(const String& Name, std::unique_ptr<TMenuItem> MenuItem,
-                           bool InsertAfter, bool InsertAsChild) override;
+  TMenuItem& AddActionMenu(const String& name, std::unique_ptr<TMenuItem> menuItem,
+                           bool insertAfter, bool insertAsChild) override;
 
   struct Session;  // the objects of the open project
 

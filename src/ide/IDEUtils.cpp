@@ -67,37 +67,37 @@ String TIDEUtils::GetProjectModuleFileName(int index) {
   return info ? info->GetFileName() : String();
 }
 
-bool TIDEUtils::ReloadModuleFile(const String& FileName) {
-  return GetActionServices().ReloadFile(FileName);
+bool TIDEUtils::ReloadModuleFile(const String& fileName) {
+  return GetActionServices().ReloadFile(fileName);
 }
 
-bool TIDEUtils::OpenProjectFile(const String& FileName) {
-  return GetActionServices().OpenProject(FileName, true);
+bool TIDEUtils::OpenProjectFile(const String& fileName) {
+  return GetActionServices().OpenProject(fileName, true);
 }
 
-void TIDEUtils::AddMenuItem(const TProductMenu& Menu, const String& Caption, const String& ItemName,
-                            TNotifyEvent OnClick) {
+void TIDEUtils::AddMenuItem(const TProductMenu& menu, const String& caption, const String& itemName,
+                            TNotifyEvent onClick) {
   INTAServices& services = HostService<INTAServices>(u"INTAServices");
   TMainMenu& mainMenu = *services.GetMainMenu();
   TMenuItem& top = mainMenu.Items();
 
   TMenuItem* productItem = nullptr;
   bool clash = false;
-  const String productKey = MenuKey(Menu.Caption);
+  const String productKey = MenuKey(menu.Caption);
   for (int i = 0; i < top.Count(); ++i) {
     TMenuItem& item = top.Items(i);
-    if (!Menu.ItemName.empty() && item.Name() == Menu.ItemName) {
+    if (!menu.ItemName.empty() && item.Name() == menu.ItemName) {
       productItem = &item;
       break;
     }
-    if (!Menu.AltCaption.empty() && MenuKey(item.Caption()) == productKey) clash = true;
+    if (!menu.AltCaption.empty() && MenuKey(item.Caption()) == productKey) clash = true;
   }
-  const String& topCaption = clash ? Menu.AltCaption : Menu.Caption;
+  const String& topCaption = clash ? menu.AltCaption : menu.Caption;
 
   if (productItem != nullptr) {
     productItem->SetCaption(topCaption);
   } else {
-    auto item = std::make_unique<TMenuItem>(Menu.ItemName, topCaption);
+    auto item = std::make_unique<TMenuItem>(menu.ItemName, topCaption);
     if (top.Count() == 0) {
       // No reference item to place it before: it becomes the only top-level item.
       productItem = &top.Add(std::move(item));
@@ -114,13 +114,13 @@ void TIDEUtils::AddMenuItem(const TProductMenu& Menu, const String& Caption, con
   // which may point at a destroyed wizard) in the menu beside the new one.
   for (int i = 0; i < productItem->Count(); ++i) {
     TMenuItem& existing = productItem->Items(i);
-    if (!ItemName.empty() && existing.Name() == ItemName) {
-      existing.SetCaption(Caption);
-      existing.SetOnClick(std::move(OnClick));
+    if (!itemName.empty() && existing.Name() == itemName) {
+      existing.SetCaption(caption);
+      existing.SetOnClick(std::move(onClick));
       return;
     }
   }
-  auto wizardItem = std::make_unique<TMenuItem>(ItemName, Caption, std::move(OnClick));
+  auto wizardItem = std::make_unique<TMenuItem>(itemName, caption, std::move(onClick));
   if (productItem->Name().empty())
     productItem->Add(std::move(wizardItem));
   else

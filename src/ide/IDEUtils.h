@@ -30,7 +30,7 @@ class TIDEUtils {
   static std::shared_ptr<IOTAProject> GetCurrentProject();
   /// The current project's file name; empty when there is no project.
   static String GetCurrentProjectFileName();
-  /// Saves the current project (ChangeName false, ForceSave true); false when
+  /// Saves the current project (changeName false, forceSave true); false when
   /// there is no project or the host did not save it.
   static bool SaveCurrentProject();
   /// Closes the current project group; true when there is none.
@@ -43,20 +43,20 @@ class TIDEUtils {
   static String GetProjectModuleFileName(int index);
   /// Asks the host to re-read an open file from disk; the host's answer.
   /// Throws like GetActionServices.
-  static bool ReloadModuleFile(const String& FileName);
+  static bool ReloadModuleFile(const String& fileName);
   /// Asks the host to open a project in a new project group; the host's
   /// answer. Throws like GetActionServices.
-  static bool OpenProjectFile(const String& FileName);
+  static bool OpenProjectFile(const String& fileName);
 
-  /// Puts a wizard item named ItemName with Caption and OnClick under the
-  /// product's top-level menu item described by Menu, creating that item just
+  /// Puts a wizard item named itemName with caption and onClick under the
+  /// product's top-level menu item described by menu, creating that item just
   /// before the last top-level item when it is missing. When an item named
-  /// ItemName is already under the product item (the wizard was loaded
+  /// itemName is already under the product item (the wizard was loaded
   /// before), that item gets the new caption and handler instead of a
   /// duplicate being added. Throws EIntfCastError when the host offers no
   /// INTAServices.
-  static void AddMenuItem(const TProductMenu& Menu, const String& Caption, const String& ItemName,
-                          TNotifyEvent OnClick);
+  static void AddMenuItem(const TProductMenu& menu, const String& caption, const String& itemName,
+                          TNotifyEvent onClick);
 };
 
 }  // namespace mirel

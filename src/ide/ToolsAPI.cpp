@@ -70,13 +70,13 @@ TMainMenu::TMainMenu() {
 }
 
 TMenuItem& TMainMenu::InsertRelative(StringView referenceName, std::unique_ptr<TMenuItem> item,
-                                     bool InsertAfter, bool InsertAsChild) {
+                                     bool insertAfter, bool insertAsChild) {
   TMenuItem* ref = root_.Find(referenceName);
   if (ref == nullptr) throw Exception(u"Menu item \"" + String(referenceName) + u"\" not found.");
-  if (InsertAsChild) return ref->Insert(InsertAfter ? ref->Count() : 0, std::move(item));
+  if (insertAsChild) return ref->Insert(insertAfter ? ref->Count() : 0, std::move(item));
   TMenuItem* parent = ref->Parent();
   const int at = parent->IndexOf(ref);
-  return parent->Insert(InsertAfter ? at + 1 : at, std::move(item));
+  return parent->Insert(insertAfter ? at + 1 : at, std::move(item));
 }
 
 }  // namespace mirel

@@ -86,7 +86,7 @@ class IOTAModule : public virtual IInterface {
   /// Full file name.
   virtual String GetFileName() = 0;
   /// False when the module was not saved.
-  virtual bool Save(bool ChangeName, bool ForceSave) = 0;
+  virtual bool Save(bool changeName, bool forceSave) = 0;
   /// True when the module was closed (closing a project group closes its projects).
   virtual bool Close() = 0;
   /// Number of file editors; more than one when the unit has a form.
@@ -123,7 +123,7 @@ class IOTAProjectGroup : public IOTAModule {
 class TMainMenu;
 class TMenuItem;
 
-using TNotifyEvent = std::function<void(TMenuItem& Sender)>;
+using TNotifyEvent = std::function<void(TMenuItem& sender)>;
 
 /// One menu item. Children are owned by their parent; the root item of a
 /// TMainMenu is owned by the menu. Changes are reported to the menu's
@@ -185,7 +185,7 @@ class TMainMenu {
   /// Exception naming the reference when no item has that name; item is then
   /// destroyed.
   TMenuItem& InsertRelative(StringView referenceName, std::unique_ptr<TMenuItem> item,
-                            bool InsertAfter, bool InsertAsChild);
+                            bool insertAfter, bool insertAsChild);
 
   /// Called after an item was inserted or its name, caption or handler changed.
   std::function<void(TMenuItem& item)> OnChange;
@@ -209,22 +209,22 @@ class IOTAModuleServices : public virtual IInterface {
 
 class IOTAActionServices : public virtual IInterface {
  public:
-  /// Opens a project (in a new project group when NewProjGroup); false when
+  /// Opens a project (in a new project group when newProjGroup); false when
   /// it could not be opened. An empty file name is ignored (false).
-  virtual bool OpenProject(const String& FileName, bool NewProjGroup) = 0;
+  virtual bool OpenProject(const String& fileName, bool newProjGroup) = 0;
   /// Re-reads the editor buffer of an open file from disk; false when the
   /// file is not open or cannot be read.
-  virtual bool ReloadFile(const String& FileName) = 0;
+  virtual bool ReloadFile(const String& fileName) = 0;
 };
 
 class INTAServices : public virtual IInterface {
  public:
   /// The host's main menu; never nullptr.
   virtual TMainMenu* GetMainMenu() = 0;
-  /// Places MenuItem relative to the item named Name (see
+  /// Places menuItem relative to the item named name (see
   /// TMainMenu::InsertRelative, which also says how it fails).
-  virtual TMenuItem& AddActionMenu(const String& Name, std::unique_ptr<TMenuItem> MenuItem,
-                                   bool InsertAfter, bool InsertAsChild) = 0;
+  virtual TMenuItem& AddActionMenu(const String& name, std::unique_ptr<TMenuItem> menuItem,
+                                   bool insertAfter, bool insertAsChild) = 0;
 };
 
 /// The host's services; set by the host (or by the wizard's entry point when
@@ -264,8 +264,8 @@ using TWizardTerminateProc = std::function<void()>;
 /// callback that registers a wizard, and a slot the plugin may fill with a
 /// termination callback. True when the plugin is ready; a plugin reports its
 /// own failures to the user and still answers true.
-using TWizardInitProc = bool (*)(IBorlandIDEServices* Services, TWizardRegisterProc RegisterProc,
-                                 TWizardTerminateProc* Terminate);
+using TWizardInitProc = bool (*)(IBorlandIDEServices* services, TWizardRegisterProc registerProc,
+                                 TWizardTerminateProc* terminate);
 inline constexpr char kWizardEntryPoint[] = "INITWIZARD0001";
 
 }  // namespace mirel

@@ -95,9 +95,9 @@ void TComponentReplacer::AddFolderUnits(const String& folder, bool includeSubFol
   for (const TFolderEntry& entry : entries) {
     if (entry.name == u"." || entry.name == u"..") continue;
     const String path = CombinePath(folder, entry.name);
-    if (entry.kind == TFileKind::fkFolder && includeSubFolders) {
+    if (entry.kind == TFileKind::Folder && includeSubFolders) {
       AddFolderUnits(path, true);
-    } else if ((entry.kind == TFileKind::fkFile || entry.kind == TFileKind::fkSymlink) &&
+    } else if ((entry.kind == TFileKind::File || entry.kind == TFileKind::Symlink) &&
                IsPascalSource(entry.name)) {
       // A link is listed as any unit; the run decides whether it may be
       // followed (AdmitFile), and says so when it may not.
@@ -123,8 +123,8 @@ void TComponentReplacer::CreateBackupDir() {
   // back to nothing and may be replaced.
   const String undo = CombinePath(RunOptions().BackupDir, kUndoFileName);
   const TFileKind kind = fs_->LinkStat(undo).kind;
-  if (kind == TFileKind::fkNone) return;
-  if (kind != TFileKind::fkFile)
+  if (kind == TFileKind::None) return;
+  if (kind != TFileKind::File)
     throw EFCreateError(u"Cannot create file \"" + undo +
                         u"\". Something other than a regular file has its name.");
   TStringList lines;
@@ -138,7 +138,7 @@ void TComponentReplacer::CreateBackupDir() {
   if (empty) return;
   for (int n = 2;; ++n) {
     const String folder = CombinePath(RunOptions().BackupDir, IntToStr(n));
-    if (fs_->LinkStat(folder).kind != TFileKind::fkNone) continue;
+    if (fs_->LinkStat(folder).kind != TFileKind::None) continue;
     ForceFolder(folder);
     run_backup_dir_ = folder;
     LogLine(Format(u"Earlier backups kept; this run's backups go to: %s", folder));
@@ -163,8 +163,8 @@ String TComponentReplacer::RealPathOf(const String& file) {
   // the folders of a run are few and taken not to change while it runs, so
   // each is resolved once and a file that is no link only looked at.
   const TFileKind kind = fs_->LinkStat(file).kind;
-  if (kind == TFileKind::fkNone) return String();
-  if (kind == TFileKind::fkSymlink) return fs_->RealPath(file);
+  if (kind == TFileKind::None) return String();
+  if (kind == TFileKind::Symlink) return fs_->RealPath(file);
   const auto [folder, added] = real_folders_.try_emplace(ExtractFilePath(file));
   if (added) folder->second = fs_->RealPath(folder->first.empty() ? String(u".") : folder->first);
   if (folder->second.empty()) return fs_->RealPath(file);
@@ -338,11 +338,11 @@ String TComponentReplacer::UniqueBackupName(const String& natural) {
   for (int n = 2;; ++n) {
     if (backup_names_.insert(LowerCase(name)).second) {
       const TFileKind kind = fs_->LinkStat(name).kind;
-      if (kind == TFileKind::fkNone) return name;
+      if (kind == TFileKind::None) return name;
       // A backup is always a new file: a regular file of that name (left
       // by an earlier run) keeps its contents, and anything else (a link,
       // which would lead the backup elsewhere, a pipe) stops the run.
-      if (kind != TFileKind::fkFile)
+      if (kind != TFileKind::File)
         throw EFCreateError(u"Cannot create file \"" + name +
                             u"\". Something other than a regular file has its name.");
     }
@@ -524,7 +524,7 @@ bool TComponentReplacer::Run(TRunMode mode, const TRunInput& input) {
     run_project_ = nullptr;
     observer_ = hooks_.get();
   });
-  const bool dry = mode == TRunMode::rmDryRun;
+  const bool dry = mode == TRunMode::DryRun;
   undo_list_.Clear();
   run_files_.clear();
   admitted_.clear();
@@ -538,7 +538,7 @@ bool TComponentReplacer::Run(TRunMode mode, const TRunInput& input) {
   std::unique_ptr<TFolderLock> runLock;
   if (!RunFolder().empty() &&
       (!dry ||
-       fs_->LinkStat(CombinePath(RunFolder(), TFolderLock::kFileName)).kind == TFileKind::fkFile))
+       fs_->LinkStat(CombinePath(RunFolder(), TFolderLock::kFileName)).kind == TFileKind::File))
     runLock = std::make_unique<TFolderLock>(RunFolder());
   real_run_folder_ = RunFolder().empty() ? String() : fs_->RealPath(RunFolder());
   String logFile;
@@ -570,7 +570,7 @@ bool TComponentReplacer::Run(TRunMode mode, const TRunInput& input) {
         undoFile = UndoFileName();
         if (RunOptions().MakeBackup) {
           const TFileKind kind = fs_->LinkStat(undoFile).kind;
-          if (kind != TFileKind::fkNone && kind != TFileKind::fkFile)
+          if (kind != TFileKind::None && kind != TFileKind::File)
             throw EFCreateError(u"Cannot create file \"" + undoFile +
                                 u"\". Something other than a regular file has its name.");
         }

@@ -46,7 +46,7 @@ TComponentReplacer::TComponentReplacer(TFormParserClass formParserClass, StringV
       target_units_(targetUnits),
       options_(options) {
   class_map_.SetSorted(true);
-  class_map_.SetDuplicates(TDuplicates::dupIgnore);
+  class_map_.SetDuplicates(TDuplicates::Ignore);
   MIREL_ASSERT(formParserClass != nullptr);
   form_parser_ = NewFormParser();
   hooks_ = std::make_unique<THookObserver>(*this);
@@ -222,7 +222,7 @@ TRestoreResult TComponentReplacer::RestoreWithReport(const String& undoFileName,
   }
   units_.Clear();
   for (const TRestoreItem& item : result.Items)
-    if (item.Status != TRestoreStatus::rsRestored) LogLine(DescribeRestoreItem(item));
+    if (item.Status != TRestoreStatus::Restored) LogLine(DescribeRestoreItem(item));
   return result;
 }
 

@@ -215,7 +215,7 @@ class TComponentReplacer {
   /// every file written beside an original are removed, Units emptied and
   /// the log closed in every case.
   ///
-  /// A dry run (rmDryRun) converts as above and stops after Converted:
+  /// A dry run (TRunMode::DryRun) converts as above and stops after Converted:
   /// it makes no backup folder, backup, undo file or log (OnLogLine still
   /// gets every line), writes nothing beside an original, and creates no lock
   /// file: it takes the folder's lock only when a run has left its lock file
@@ -229,7 +229,7 @@ class TComponentReplacer {
   /// Run with the shared options, the project open in the host, FileSystem
   /// and the hooks (OnLogLine, StopRequested, OnStep, OnConverted, the
   /// process's wait indicator and shell opener).
-  bool Run(TRunMode mode = TRunMode::rmReplace);
+  bool Run(TRunMode mode = TRunMode::Replace);
   /// The project open in the host, as a run in project scope is handed it
   /// (empty when none is open).
   static TRunProject HostProject();

@@ -42,7 +42,7 @@ TFsResult PutBackupInPlace(const String& backup, const String& original, bool& l
   const TFsResult moved = fs.MoveFile(link, original);
   // A rename between two names of one file does nothing, leaving the link
   // (the original was this backup already).
-  if (!moved || fs.LinkStat(link).kind != TFileKind::fkNone) (void)fs.DeleteFile(link);
+  if (!moved || fs.LinkStat(link).kind != TFileKind::None) (void)fs.DeleteFile(link);
   if (!moved) return copied;
   linked = true;
   return moved;
@@ -67,7 +67,7 @@ bool SameBytes(std::string_view bytes, const String& file, TFileSystem& fs) {
 
 bool TRestoreResult::Succeeded() const {
   for (const TRestoreItem& item : Items)
-    if (item.Status != TRestoreStatus::rsRestored) return false;
+    if (item.Status != TRestoreStatus::Restored) return false;
   return true;
 }
 
@@ -81,24 +81,24 @@ std::vector<const TRestoreItem*> TRestoreResult::With(TRestoreStatus status) con
 String DescribeRestoreItem(const TRestoreItem& item) {
   String text;
   switch (item.Status) {
-    case TRestoreStatus::rsRestored:
+    case TRestoreStatus::Restored:
       text = u"Restored: ";
       break;
-    case TRestoreStatus::rsChanged:
+    case TRestoreStatus::Changed:
       text = u"Changed since the run, not restored: ";
       break;
-    case TRestoreStatus::rsFailed:
+    case TRestoreStatus::Failed:
       text = u"Failed to restore file: ";
       break;
-    case TRestoreStatus::rsRefused:
+    case TRestoreStatus::Refused:
       text = u"Refused to restore file: ";
       break;
-    case TRestoreStatus::rsPending:
+    case TRestoreStatus::Pending:
       text = u"Not restored: ";
       break;
   }
   text += item.Original;
-  if (!item.Reason.empty() && item.Status != TRestoreStatus::rsChanged)
+  if (!item.Reason.empty() && item.Status != TRestoreStatus::Changed)
     text += u" (" + item.Reason + u")";
   return text;
 }
@@ -142,7 +142,7 @@ TRestoreResult PlanRestore(const TStringList& lines, StringView undoFileName,
     item.Line = line;
     if (pair.Original.empty()) {
       item.Original = line;
-      item.Status = TRestoreStatus::rsRefused;
+      item.Status = TRestoreStatus::Refused;
       item.Reason = u"not a line of an undo file (original=backup)";
       plan.Items.push_back(std::move(item));
       named.emplace_back();
@@ -157,14 +157,14 @@ TRestoreResult PlanRestore(const TStringList& lines, StringView undoFileName,
     named.push_back(pair.Original);
     checksums.push_back(listed == manifest.end() ? nullptr : &listed->second);
     if (!backupInside && !options.Force) {
-      item.Status = TRestoreStatus::rsRefused;
+      item.Status = TRestoreStatus::Refused;
       item.Reason = u"its backup lies outside the undo file's folder " + undoFolder;
     } else if (plan.HasManifest && listed == manifest.end() && !options.Force) {
-      item.Status = TRestoreStatus::rsRefused;
+      item.Status = TRestoreStatus::Refused;
       item.Reason =
           String(u"the run did not write it (it is not listed in ") + kRunManifestName + u")";
     } else if (!plan.HasManifest && !options.Force && !IsInsideFolder(item.Original, workFolder)) {
-      item.Status = TRestoreStatus::rsRefused;
+      item.Status = TRestoreStatus::Refused;
       item.Reason = u"it lies outside the folder " + workFolder + u", where the run worked";
     }
     plan.Items.push_back(std::move(item));
@@ -176,12 +176,12 @@ TRestoreResult PlanRestore(const TStringList& lines, StringView undoFileName,
   for (const TRestoreItem& item : plan.Items)
     if (!item.Backup.empty()) keep.insert(ResolvedPath(item.Backup));
   for (TRestoreItem& item : plan.Items) {
-    if (item.Status != TRestoreStatus::rsPending) continue;
+    if (item.Status != TRestoreStatus::Pending) continue;
     if (keep.count(ResolvedPath(item.Original))) {
-      item.Status = TRestoreStatus::rsRefused;
+      item.Status = TRestoreStatus::Refused;
       item.Reason = u"it is the undo file, its manifest or one of its backups";
     } else if (!fs.FileExists(item.Backup)) {
-      item.Status = TRestoreStatus::rsFailed;
+      item.Status = TRestoreStatus::Failed;
       item.Reason = u"its backup " + item.Backup + u" is missing";
       plan.BackupMissing = true;
     }
@@ -192,18 +192,18 @@ TRestoreResult PlanRestore(const TStringList& lines, StringView undoFileName,
 
   for (size_t k = 0; k < plan.Items.size(); ++k) {
     TRestoreItem& item = plan.Items[k];
-    if (item.Status != TRestoreStatus::rsPending) continue;
+    if (item.Status != TRestoreStatus::Pending) continue;
     item.Overwrites = fs.Exists(item.Original);
     if (!item.Overwrites || options.Force || checksums[k] == nullptr) continue;
     std::string bytes;
     if (const TFsResult r = fs.ReadFile(item.Original, bytes); !r) {
-      item.Status = TRestoreStatus::rsFailed;
+      item.Status = TRestoreStatus::Failed;
       item.Reason =
           u"it cannot be read to see whether it changed since the run (" + r.Message() + u")";
     } else if (!LeftByARun(Sha256Hex(bytes), named[k], *checksums[k], known) &&
                !SameBytes(bytes, item.Backup, fs)) {
       // Neither what a run wrote nor the backup (a restore done before).
-      item.Status = TRestoreStatus::rsChanged;
+      item.Status = TRestoreStatus::Changed;
       item.Reason = u"it has changed since the run";
     }
   }
@@ -213,12 +213,12 @@ TRestoreResult PlanRestore(const TStringList& lines, StringView undoFileName,
 void CarryOutRestore(TRestoreResult& plan, TFileSystem& fs) {
   if (plan.BackupMissing) return;
   for (TRestoreItem& item : plan.Items) {
-    if (item.Status != TRestoreStatus::rsPending) continue;
+    if (item.Status != TRestoreStatus::Pending) continue;
     const TFsResult r = PutBackupInPlace(item.Backup, item.Original, item.Linked, fs);
     if (r) {
-      item.Status = TRestoreStatus::rsRestored;
+      item.Status = TRestoreStatus::Restored;
     } else {
-      item.Status = TRestoreStatus::rsFailed;
+      item.Status = TRestoreStatus::Failed;
       item.Reason = r.Message();
     }
   }
@@ -241,7 +241,7 @@ std::vector<std::unique_ptr<TFolderLock>> LockRestoreFolders(const TStringList& 
     if (pair.Original.empty()) continue;
     for (String folder = ExtractDir(ResolveAgainst(undoFolder, pair.Original));
          looked.insert(folder).second; folder = ExtractDir(folder)) {
-      if (fs.LinkStat(CombinePath(folder, TFolderLock::kFileName)).kind == TFileKind::fkFile)
+      if (fs.LinkStat(CombinePath(folder, TFolderLock::kFileName)).kind == TFileKind::File)
         folders.push_back(folder);
       if (folder == u"/" || folder.empty()) break;
     }

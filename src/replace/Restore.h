@@ -2,25 +2,25 @@
 // original, without destroying anything of the user's on the way.
 //
 // What it does with each line of the undo file, in order:
-//  - refused (rsRefused): the backup lies outside the undo file's own
+//  - refused (TRestoreStatus::Refused): the backup lies outside the undo file's own
 //    folder, or the original lies where the run did not write: not among the
 //    files the run's manifest (RunManifest.h) lists, or, for an undo file
 //    without a manifest, outside the folder that holds the backup folder.
 //    TRestoreOptions::Force lets such a line
 //    through; nothing lets a line overwrite the undo file, the manifest or a
 //    backup of the undo file.
-//  - skipped (rsChanged): the manifest's checksum of the original differs
+//  - skipped (TRestoreStatus::Changed): the manifest's checksum of the original differs
 //    from the file on disk, which is neither what the run wrote nor the
 //    backup: the user has worked on it since. Force overwrites it.
-//  - restored (rsRestored): the backup is copied into place, or where no
+//  - restored (TRestoreStatus::Restored): the backup is copied into place, or where no
 //    copy can be made (a full disk, a backup that cannot be read) given the
 //    original's name as well (a hard link renamed into place, which needs no
 //    space); atomically either way. The backup itself stays, so a restore can
 //    be repeated.
-//  - failed (rsFailed): with the reason; the restore goes on with the next
+//  - failed (TRestoreStatus::Failed): with the reason; the restore goes on with the next
 //    line.
 // Nothing at all is written while any backup to restore is missing (those
-// lines are rsFailed, the others stay rsPending).
+// lines are TRestoreStatus::Failed, the others stay TRestoreStatus::Pending).
 //
 // Relative paths in the undo file are relative to its folder, never to the
 // current folder of the process. The backup of a line is found whatever the
@@ -39,11 +39,11 @@
 namespace mirel {
 
 enum class TRestoreStatus {
-  rsPending,   // to be restored (in a plan); held back when a backup is missing
-  rsRestored,  // the backup is in place of the original
-  rsChanged,   // not restored: changed since the run
-  rsFailed,    // not restored: Reason says why
-  rsRefused,   // not restored: outside where a restore may read or write
+  Pending,   // to be restored (in a plan); held back when a backup is missing
+  Restored,  // the backup is in place of the original
+  Changed,   // not restored: changed since the run
+  Failed,    // not restored: Reason says why
+  Refused,   // not restored: outside where a restore may read or write
 };
 
 /// One original of the undo file and what the restore found or did.
@@ -54,7 +54,7 @@ struct TRestoreItem {
   String Original;
   /// The backup's absolute path, as found on disk.
   String Backup;
-  TRestoreStatus Status = TRestoreStatus::rsPending;
+  TRestoreStatus Status = TRestoreStatus::Pending;
   /// Why the file was not restored; empty when it was.
   String Reason;
   /// The original exists, so restoring it overwrites a file.
@@ -71,7 +71,7 @@ struct TRestoreOptions {
   /// Restore files changed since the run, and lines outside the folders a
   /// restore keeps to. Default off.
   bool Force = false;
-  /// Called with the plan (every item rsPending or already decided) before
+  /// Called with the plan (every item TRestoreStatus::Pending or already decided) before
   /// anything is written; the CLI shows what will be overwritten. May be
   /// empty.
   std::function<void(const TRestoreResult& plan)> OnPlan;
@@ -106,8 +106,8 @@ String DescribeRestoreItem(const TRestoreItem& item);
 TRestoreResult PlanRestore(const TStringList& lines, StringView undoFile,
                            const TRestoreOptions& options, TFileSystem& fs = TFileSystem::Real());
 
-/// Restores the rsPending items of plan (none when a backup is missing),
-/// each becoming rsRestored or rsFailed.
+/// Restores the TRestoreStatus::Pending items of plan (none when a backup is missing),
+/// each becoming TRestoreStatus::Restored or TRestoreStatus::Failed.
 void CarryOutRestore(TRestoreResult& plan, TFileSystem& fs = TFileSystem::Real());
 
 /// Takes the TFolderLock (files/FolderLock.h) of the undo file's backup

@@ -19,10 +19,10 @@ namespace mirel {
 /// What a run does once every file is converted.
 enum class TRunMode {
   /// Backs up and replaces the originals (the whole run).
-  rmReplace,
+  Replace,
   /// Stops there: no backup, undo file, log or original is touched, and
   /// nothing is left behind (see Run).
-  rmDryRun,
+  DryRun,
 };
 
 /// One changed file of a run, from its conversion to its replacement.

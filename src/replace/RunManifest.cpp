@@ -100,7 +100,7 @@ TRunChecksums LoadRunChecksums(StringView backupFolder, TFileSystem& fs) {
   std::vector<TFolderEntry> entries;
   if (!fs.ListFolder(String(backupFolder), entries)) return known;
   for (const TFolderEntry& entry : entries) {
-    bool numbered = entry.kind == TFileKind::fkFolder && !entry.name.empty();
+    bool numbered = entry.kind == TFileKind::Folder && !entry.name.empty();
     for (char16_t c : entry.name) numbered = numbered && c >= u'0' && c <= u'9';
     if (numbered) add(CombinePath(backupFolder, entry.name));
   }

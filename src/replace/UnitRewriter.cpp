@@ -259,7 +259,7 @@ String TComponentReplacer::ResourceFormName(StringView directive, const String& 
 void TComponentReplacer::AddResourceForm(const String& formFile) {
   TFileKind kind;
   const String found = FindNamedFile(formFile, &kind);
-  if (kind != TFileKind::fkFile) {
+  if (kind != TFileKind::File) {
     // The unit is converted without it; the user should know its form was
     // not.
     LogLine(FormFileNotFoundNote(formFile));

@@ -25,7 +25,7 @@ bool TStringList::Find(StringView s, int& index) const {
       hi = mid - 1;
       if (c == 0) {
         found = true;
-        // Keep going left: with dupAccept the first equal line answers.
+        // Keep going left: with TDuplicates::Accept the first equal line answers.
       }
     }
   }
@@ -40,8 +40,8 @@ int TStringList::Add(const String& s, long long object) {
   }
   int index = 0;
   if (Find(s, index)) {
-    if (duplicates_ == TDuplicates::dupIgnore) return index;
-    if (duplicates_ == TDuplicates::dupError)
+    if (duplicates_ == TDuplicates::Ignore) return index;
+    if (duplicates_ == TDuplicates::Error)
       throw Exception(u"String list does not allow duplicates");
   }
   items_.insert(items_.begin() + index, Item{s, object});

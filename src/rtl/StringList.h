@@ -14,7 +14,7 @@
 
 namespace mirel {
 
-enum class TDuplicates { dupIgnore, dupAccept, dupError };
+enum class TDuplicates { Ignore, Accept, Error };
 
 class TStringList {
  public:
@@ -36,7 +36,7 @@ class TStringList {
 
   /// Adds a line; in a sorted list at its sorted place. Returns its index, or
   /// the index of the existing equal line when a duplicate is ignored.
-  /// Throws Exception for a duplicate under dupError.
+  /// Throws Exception for a duplicate under TDuplicates::Error.
   int Add(const String& s, long long object = 0);
   /// Inserts at a given index; not allowed on a sorted list (assertion).
   void Insert(int index, const String& s, long long object = 0);
@@ -83,7 +83,7 @@ class TStringList {
   std::vector<Item> items_;
   bool sorted_ = false;
   bool case_sensitive_ = false;
-  TDuplicates duplicates_ = TDuplicates::dupIgnore;
+  TDuplicates duplicates_ = TDuplicates::Ignore;
 };
 
 }  // namespace mirel

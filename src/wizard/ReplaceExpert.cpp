@@ -170,7 +170,7 @@ void TCompReplaceExpert::RestoreFiles(const String& undoFileName) {
     // backup that could not be put back, ...), as the command line does.
     QString text = res::sRestoreFailed.toString();
     for (const TRestoreItem& item : result.Items)
-      if (item.Status != TRestoreStatus::rsRestored) text += u'\n' + Q(DescribeRestoreItem(item));
+      if (item.Status != TRestoreStatus::Restored) text += u'\n' + Q(DescribeRestoreItem(item));
     Fail(text);
   }
   reopen();

@@ -54,12 +54,12 @@ TPluginUnits& PluginUnits() {
 }  // namespace mirel
 
 extern "C" __attribute__((visibility("default"))) bool INITWIZARD0001(
-    mirel::IBorlandIDEServices* Services, mirel::TWizardRegisterProc RegisterProc,
-    mirel::TWizardTerminateProc* Terminate) {
+    mirel::IBorlandIDEServices* services, mirel::TWizardRegisterProc registerProc,
+    mirel::TWizardTerminateProc* terminate) {
   using namespace mirel;
   try {
     PluginUnits();
-    if (BorlandIDEServices == nullptr) BorlandIDEServices = Services;
+    if (BorlandIDEServices == nullptr) BorlandIDEServices = services;
     auto expert = TCompReplaceExpert::Create(
         [](QWidget* owner) -> std::unique_ptr<TWizardForm> {
           return std::make_unique<TKyWizardForm>(owner);
@@ -67,12 +67,12 @@ extern "C" __attribute__((visibility("default"))) bool INITWIZARD0001(
         u"&Mirel", Menu, BdeReplacer());
     ExpertInstance = expert.get();
     expert->AddReplacer(AdoReplacer());
-    RegisterProc(expert);
+    registerProc(expert);
     // The services belong to the host that loaded us. When it terminates,
     // forget them, so that a later host in the same process (the plugin
     // stays loaded) hands in its own instead of this one being kept.
-    if (Terminate != nullptr) {
-      *Terminate = [] {
+    if (terminate != nullptr) {
+      *terminate = [] {
         BorlandIDEServices = nullptr;
         ExpertInstance = nullptr;
       };

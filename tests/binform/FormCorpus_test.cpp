@@ -11,8 +11,8 @@
 #include "support/BinFormTestUtil.h"
 
 using namespace mirel;
-using mirel::test::TBinFormCorpus;
-using mirel::test::ToHex;
+using mirel::testing::TBinFormCorpus;
+using mirel::testing::ToHex;
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "support/BinFormTestUtil.h"
 
 using namespace mirel;
-using mirel::test::HexBytes;
-using mirel::test::ToHex;
+using mirel::testing::HexBytes;
+using mirel::testing::ToHex;
 
 namespace {
 

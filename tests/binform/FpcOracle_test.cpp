@@ -21,11 +21,11 @@
 #include "support/BinFormTestUtil.h"
 
 using namespace mirel;
-using mirel::test::ReadWholeFile;
-using mirel::test::TBinFormCorpus;
-using mirel::test::TBinFormTempDir;
-using mirel::test::ToHex;
-using mirel::test::WriteWholeFile;
+using mirel::testing::ReadWholeFile;
+using mirel::testing::TBinFormCorpus;
+using mirel::testing::TBinFormTempDir;
+using mirel::testing::ToHex;
+using mirel::testing::WriteWholeFile;
 
 namespace {
 
@@ -99,7 +99,7 @@ const TEncoding& Cp1252() {
 }
 
 TEST_F(FpcOracle, GeneratedFormsConvertToTheSameBytes) {
-  TBinFormCorpus corpus(99, mirel::test::TCorpusProfile::cpFreePascal);
+  TBinFormCorpus corpus(99, mirel::testing::TCorpusProfile::cpFreePascal);
   std::vector<std::string> texts;
   for (int i = 0; i < 300; ++i)
     texts.push_back(Cp1252().GetBytes(WriteFormText(corpus.NextForm(), Cp1252())));
@@ -111,7 +111,7 @@ TEST_F(FpcOracle, GeneratedFormsConvertToTheSameBytes) {
 }
 
 TEST_F(FpcOracle, ResourceFilesGetTheSameHeader) {
-  TBinFormCorpus corpus(5, mirel::test::TCorpusProfile::cpFreePascal);
+  TBinFormCorpus corpus(5, mirel::testing::TCorpusProfile::cpFreePascal);
   std::vector<std::string> texts;
   std::vector<TBinaryFormKind> kinds;
   for (int i = 0; i < 40; ++i) {

@@ -11,11 +11,11 @@
 #include "support/BinFormTestUtil.h"
 
 using namespace mirel;
-using mirel::test::HexBytes;
-using mirel::test::ReadWholeFile;
-using mirel::test::TBinFormTempDir;
-using mirel::test::ToHex;
-using mirel::test::WriteWholeFile;
+using mirel::testing::HexBytes;
+using mirel::testing::ReadWholeFile;
+using mirel::testing::TBinFormTempDir;
+using mirel::testing::ToHex;
+using mirel::testing::WriteWholeFile;
 
 namespace {
 

@@ -12,7 +12,7 @@ using mirel::testing::TRun;
 
 namespace {
 
-using mirel::test::Crlf;
+using mirel::testing::Crlf;
 
 std::string ReadData(const std::string& rel) {
   std::ifstream in(std::string(MIREL_TEST_DATA_DIR) + "/replace/" + rel, std::ios::binary);

@@ -24,7 +24,7 @@
 #include "wizard/KyWizard.h"
 #include "wizard/SaveWarn.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 
 inline std::string ReadBytes(const String& file) {
   std::ifstream in(ToUtf8(file), std::ios::binary);
@@ -81,4 +81,4 @@ inline std::map<std::string, std::string> Tree(const String& folder) {
   return files;
 }
 
-}  // namespace mirel::test
+}  // namespace mirel::testing

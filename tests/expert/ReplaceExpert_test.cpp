@@ -12,7 +12,7 @@
 #include "wizard/Dialogs.h"
 #include "wizard/SettingsStore.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 namespace {
 
 const String kTitle = u"BDE/ADO Migration Wizard";
@@ -185,8 +185,8 @@ TEST_F(Expert, TheAdoModeRunsTheAdoProfile) {
 
 TEST_F(Expert, AFailedRunSaysSoAndReloadsNothing) {
   TFaultyFileSystem faulty;
-  faulty.FailOn(TFsOp::opLink, u"*.~*");
-  faulty.FailOn(TFsOp::opCopy, u"*.~*");
+  faulty.FailOn(TFsOp::Link, u"*.~*");
+  faulty.FailOn(TFsOp::Copy, u"*.~*");
   BdeReplacer().SetFileSystem(faulty);
   dialogs.dialogs.push_back(ProjectReplace());
   dialogs.dialogs.push_back(Confirm(true));
@@ -290,4 +290,4 @@ TEST_F(Expert, AClickAfterTheHostReleasedTheExpertDoesNothing) {
 }
 
 }  // namespace
-}  // namespace mirel::test
+}  // namespace mirel::testing

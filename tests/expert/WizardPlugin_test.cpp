@@ -13,7 +13,7 @@
 #include "workbench/FileView.h"
 #include "workbench/WorkbenchWindow.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 namespace {
 
 const String kTitle = u"BDE/ADO Migration Wizard";
@@ -144,4 +144,4 @@ TEST_F(WizardPlugin, AFailingRunIsReportedAndNothingIsReloaded) {
 }
 
 }  // namespace
-}  // namespace mirel::test
+}  // namespace mirel::testing

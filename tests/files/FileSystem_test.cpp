@@ -13,6 +13,8 @@
 namespace mirel {
 namespace {
 
+using testing::TFaultyFileSystem;
+using testing::TFsOp;
 using testing::TTempDir;
 
 TFileSystem& Real() {
@@ -161,16 +163,16 @@ TEST(FileSystemTest, ListsEntriesWithTheirOwnKindAndAnyNameBytes) {
   ASSERT_TRUE(Real().ListFolder(dir.Path(), entries));
   std::map<std::string, TFileKind> kinds;
   for (const auto& e : entries) kinds[ToUtf8(e.name)] = e.kind;
-  EXPECT_EQ((std::map<std::string, TFileKind>{{".hidden", TFileKind::fkFile},
-                                              {"\xff\xfe.pas", TFileKind::fkFile},
-                                              {"Sub", TFileKind::fkFolder},
-                                              {"link", TFileKind::fkSymlink}}),
+  EXPECT_EQ((std::map<std::string, TFileKind>{{".hidden", TFileKind::File},
+                                              {"\xff\xfe.pas", TFileKind::File},
+                                              {"Sub", TFileKind::Folder},
+                                              {"link", TFileKind::Symlink}}),
             kinds);
   std::string contents;
   ASSERT_TRUE(Real().ReadFile(dir.Path() + u"/" + FromUtf8("\xff\xfe.pas"), contents));
   EXPECT_EQ("raw name", contents);
-  EXPECT_EQ(TFileKind::fkFolder, Real().Stat(dir / "link").kind);
-  EXPECT_EQ(TFileKind::fkSymlink, Real().LinkStat(dir / "link").kind);
+  EXPECT_EQ(TFileKind::Folder, Real().Stat(dir / "link").kind);
+  EXPECT_EQ(TFileKind::Symlink, Real().LinkStat(dir / "link").kind);
   EXPECT_FALSE(Real().ListFolder(dir / ".hidden", entries));
   EXPECT_TRUE(entries.empty());
 }
@@ -202,14 +204,14 @@ TEST(FaultyFileSystemTest, FailsChosenCallsAndTouchesNothing) {
   TTempDir dir;
   dir.Write("a", "a");
   TFaultyFileSystem fs;
-  fs.FailOnCall(TFsOp::opCopy, 2, EIO);
-  fs.FailOn(TFsOp::opRename, u"*/locked*");
+  fs.FailOnCall(TFsOp::Copy, 2, EIO);
+  fs.FailOn(TFsOp::Rename, u"*/locked*");
   EXPECT_TRUE(fs.CopyFile(dir / "a", dir / "b", true));
   EXPECT_EQ(EIO, fs.CopyFile(dir / "a", dir / "c", true).Error());
   EXPECT_TRUE(fs.CopyFile(dir / "a", dir / "d", true));
   EXPECT_EQ(EACCES, fs.Rename(dir / "a", dir / "locked").Error());  // target matched
   EXPECT_EQ("a b d", dir.Tree());
-  EXPECT_EQ(3, fs.Calls(TFsOp::opCopy));
+  EXPECT_EQ(3, fs.Calls(TFsOp::Copy));
   ASSERT_EQ(4u, fs.Journal().size());
   EXPECT_TRUE(fs.Journal()[1].failed);
   EXPECT_EQ(dir / "c", fs.Journal()[1].target);

@@ -11,6 +11,8 @@
 namespace mirel {
 namespace {
 
+using testing::TFaultyFileSystem;
+using testing::TFsOp;
 using testing::TTempDir;
 
 TEST(BackupFileNameTest, ReplacesOnlyTheLastExtension) {
@@ -57,7 +59,7 @@ TEST(ForceFoldersTest, FailsWhenAFileStandsInTheWayOrCreationFails) {
   EXPECT_FALSE(ForceFolders(dir / "file/sub"));
 
   TFaultyFileSystem fs;
-  fs.FailOn(TFsOp::opCreateFolder, u"*/b");
+  fs.FailOn(TFsOp::CreateFolder, u"*/b");
   EXPECT_FALSE(ForceFolders(dir / "a/b/c", fs));
   EXPECT_EQ("a/ file", dir.Tree());
 }
@@ -100,9 +102,9 @@ TEST_F(MakeTempFolderTest, SkipsNamesTakenByFoldersOrFiles) {
 
 TEST_F(MakeTempFolderTest, FailureThrowsInsteadOfGivingAnEmptyPath) {
   TFaultyFileSystem fs;
-  fs.FailOn(TFsOp::opCreateFolder, u"*", EACCES);
+  fs.FailOn(TFsOp::CreateFolder, u"*", EACCES);
   EXPECT_THROW(MakeTempFolder(u"$DS", 1, fs), EFCreateError);
-  EXPECT_EQ(1, fs.Calls(TFsOp::opCreateFolder));  // a refusal is not retried forever
+  EXPECT_EQ(1, fs.Calls(TFsOp::CreateFolder));  // a refusal is not retried forever
   EXPECT_EQ("", dir_.Tree());
 
   dir_.Write("notafolder", "x");
@@ -137,20 +139,20 @@ TEST(CopyFolderTest, ReportsFailureOfAnyEntry) {
   dir.MakeFolder("dst");
   {
     TFaultyFileSystem fs;
-    fs.FailOn(TFsOp::opCopy, u"*/Deeper/B.pas");  // deep in a sub-folder
+    fs.FailOn(TFsOp::Copy, u"*/Deeper/B.pas");  // deep in a sub-folder
     EXPECT_FALSE(CopyFolder(dir / "src", dir / "dst", fs));
     EXPECT_EQ("<missing>", dir.Read("dst/Sub/Deeper/B.pas"));
   }
   {
     TFaultyFileSystem fs;
-    fs.FailOn(TFsOp::opCreateFolder, u"*/dst2/Sub");
+    fs.FailOn(TFsOp::CreateFolder, u"*/dst2/Sub");
     dir.MakeFolder("dst2");
     EXPECT_FALSE(CopyFolder(dir / "src", dir / "dst2", fs));
     EXPECT_FALSE(dir.Exists("dst2/Sub"));
   }
   {
     TFaultyFileSystem fs;
-    fs.FailOn(TFsOp::opList, u"*/src/Sub");
+    fs.FailOn(TFsOp::List, u"*/src/Sub");
     dir.MakeFolder("dst3");
     EXPECT_FALSE(CopyFolder(dir / "src", dir / "dst3", fs));
   }
@@ -186,8 +188,7 @@ TEST(DeleteFolderTest, RemovesNestedTreeBottomUp) {
     const String path = dir / rel;
     return std::find_if(journal.begin(), journal.end(),
                         [&](const TFaultyFileSystem::TCall& c) {
-                          return c.path == path &&
-                                 (c.op == TFsOp::opDelete || c.op == TFsOp::opRemove);
+                          return c.path == path && (c.op == TFsOp::Delete || c.op == TFsOp::Remove);
                         }) -
            journal.begin();
   };
@@ -218,7 +219,7 @@ TEST(DeleteFolderTest, RefusesPathsThatAreNotAnAbsoluteFolder) {
         dir / "x/.", dir / "x/../x", dir / "x/file.txt"}) {
     EXPECT_FALSE(DeleteFolder(path, fs)) << ToUtf8(path);
   }
-  EXPECT_EQ(0, fs.Calls(TFsOp::opDelete) + fs.Calls(TFsOp::opRemove) + fs.Calls(TFsOp::opList));
+  EXPECT_EQ(0, fs.Calls(TFsOp::Delete) + fs.Calls(TFsOp::Remove) + fs.Calls(TFsOp::List));
   EXPECT_EQ("x/ x/file.txt", dir.Tree());
 }
 
@@ -229,7 +230,7 @@ TEST(DeleteFolderTest, AFailedEntryKeepsItsFoldersButTheWalkGoesOn) {
   dir.Write("t/free/f.txt", "x");
   dir.Write("t/top.txt", "x");
   TFaultyFileSystem fs;
-  fs.FailOn(TFsOp::opDelete, u"*/held.txt", EBUSY);
+  fs.FailOn(TFsOp::Delete, u"*/held.txt", EBUSY);
   EXPECT_FALSE(DeleteFolder(dir / "t", fs));
   EXPECT_EQ("t/ t/locked/ t/locked/held.txt", dir.Tree());
 }

@@ -18,6 +18,8 @@
 namespace mirel {
 namespace {
 
+using testing::TFaultyFileSystem;
+using testing::TFsOp;
 using testing::TTempDir;
 namespace stdfs = std::filesystem;
 
@@ -57,7 +59,7 @@ TEST(BackUpFileTest, NeverOverwritesNorFollowsWhatIsAlreadyThere) {
   dir.MakeLink("link.~pas", dir.Utf8("outside.txt"));
   dir.MakeLink("dangling.~pas", dir.Utf8("nowhere.txt"));
   TFaultyFileSystem noLinks;
-  noLinks.FailOn(TFsOp::opLink, u"*", EPERM);  // the copy path as well
+  noLinks.FailOn(TFsOp::Link, u"*", EPERM);  // the copy path as well
   for (TFileSystem* fs : {&TFileSystem::Real(), static_cast<TFileSystem*>(&noLinks)}) {
     for (const char* name : {"old.~pas", "link.~pas", "dangling.~pas"}) {
       const TFsResult r = BackUpFile(dir / "Main.pas", dir / name, *fs);
@@ -92,8 +94,8 @@ TEST(StageBesideTest, AFullDiskLeavesNothingBeside) {
   dir.Write("tmp/Main.pas", "converted");
   dir.Write("app/Main.pas", "original");
   TFaultyFileSystem fs;
-  fs.FailOn(TFsOp::opLink, u"*", EXDEV);
-  fs.FailOn(TFsOp::opCopy, u"*", ENOSPC);
+  fs.FailOn(TFsOp::Link, u"*", EXDEV);
+  fs.FailOn(TFsOp::Copy, u"*", ENOSPC);
   String staged = u"stale";
   const TFsResult r = StageBeside(dir / "tmp/Main.pas", dir / "app/Main.pas", staged, fs);
   EXPECT_EQ(ENOSPC, r.Error());
@@ -102,7 +104,7 @@ TEST(StageBesideTest, AFullDiskLeavesNothingBeside) {
 
   // Nor when the permissions cannot be given.
   TFaultyFileSystem noAttributes;
-  noAttributes.FailOn(TFsOp::opAttributes, u"*", EPERM);
+  noAttributes.FailOn(TFsOp::Attributes, u"*", EPERM);
   EXPECT_FALSE(StageBeside(dir / "tmp/Main.pas", dir / "app/Main.pas", staged, noAttributes));
   EXPECT_EQ("Main.pas", dir.Tree("app"));
 }

@@ -45,7 +45,7 @@ void ExpectEveryObjectParses(TFormParser& parser, StringView text, int form) {
 TEST(FormCorpusGrammar, EveryObjectOfEveryConvertedBinaryFormParses) {
   for (int codePage : {1252, 1251}) {
     const TEncoding& cp = TEncoding::CodePage(codePage);
-    test::TBinFormCorpus corpus(20261208 + static_cast<uint64_t>(codePage));
+    mirel::testing::TBinFormCorpus corpus(20261208 + static_cast<uint64_t>(codePage));
     TFormParser parser;
     for (int form = 0; form < 300; ++form) {
       const std::string stream = WriteObjectStream(corpus.NextForm());
@@ -57,7 +57,7 @@ TEST(FormCorpusGrammar, EveryObjectOfEveryConvertedBinaryFormParses) {
 }
 
 TEST(FormCorpusGrammar, MemoAndLookaheadGiveTheSameObjectsOnTheCorpus) {
-  test::TBinFormCorpus corpus(77);
+  mirel::testing::TBinFormCorpus corpus(77);
   TFormParser fast, plain;
   plain.SetMemoization(false);
   plain.SetLookahead(false);

@@ -5,8 +5,8 @@
 #include "support/FormTestText.h"
 
 using namespace mirel;
-using mirel::test::Crlf;
-using mirel::test::Joined;
+using mirel::testing::Crlf;
+using mirel::testing::Joined;
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "rtl/KyClasses.h"
 
 using namespace mirel;
-using mirel::test::Crlf;
-using mirel::test::Joined;
+using mirel::testing::Crlf;
+using mirel::testing::Joined;
 
 namespace {
 

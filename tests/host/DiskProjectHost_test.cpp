@@ -9,7 +9,8 @@
 #include "support/HostTestFiles.h"
 
 using namespace mirel;
-using mirel::test::TempProjectDir;
+using namespace mirel::testing;
+using mirel::testing::TempProjectDir;
 
 namespace {
 
@@ -362,16 +363,16 @@ TEST_F(DiskHost, FaultsInjectedIntoItsFileSystemReachEveryRead) {
   host.SetFileSystem(faulty);
   host.Open(dir / "Demo.dpr");
 
-  faulty.FailOn(TFsOp::opRead, u"*/Other.dpr");
+  faulty.FailOn(TFsOp::Read, u"*/Other.dpr");
   EXPECT_FALSE(host.OpenProject(dir / "Other.dpr", true));
   EXPECT_EQ("Cannot open file \"" + ToUtf8(dir / "Other.dpr") + "\". Permission denied",
             ToUtf8(host.LastError()));
   EXPECT_EQ(dir / "Demo.dpr", host.ProjectFileName());
 
   // The search for a name in another case lists folders through it too.
-  faulty.FailOn(TFsOp::opList, u"*");
+  faulty.FailOn(TFsOp::List, u"*");
   EXPECT_THROW(host.Open(dir / "OTHER.DPR"), EFOpenError);
-  faulty.FailOn(TFsOp::opRead, u"*/Helpers.pas");
+  faulty.FailOn(TFsOp::Read, u"*/Helpers.pas");
   EXPECT_FALSE(host.EditorBuffer(dir / "src/Helpers.pas").has_value());
   EXPECT_FALSE(host.ReloadFile(dir / "src/Helpers.pas"));
   EXPECT_EQ(dir / "Demo.dpr", host.ProjectFileName());
@@ -381,7 +382,7 @@ TEST_F(DiskHost, FaultsInjectedIntoItsFileSystemReachEveryRead) {
   host.Open(dir / "OTHER.DPR");
   EXPECT_EQ(dir / "Other.dpr", host.ProjectFileName());
   for (const auto& call : faulty.Journal())
-    EXPECT_TRUE(call.op == TFsOp::opRead || call.op == TFsOp::opList) << ToUtf8(call.path);
+    EXPECT_TRUE(call.op == TFsOp::Read || call.op == TFsOp::List) << ToUtf8(call.path);
 }
 
 TEST_F(DiskHost, ReloadFileRereadsTheBufferAndReportsIt) {

@@ -8,6 +8,7 @@
 #include "support/FilesTempDir.h"
 
 using namespace mirel;
+using namespace mirel::testing;
 using mirel::testing::TTempDir;
 
 namespace {
@@ -34,7 +35,7 @@ TOpened Open(const TTempDir& dir, int units) {
   host.SetFileSystem(fs);
   host.Open(dir / "P.dpr");
   TOpened opened;
-  opened.lists = fs.Calls(TFsOp::opList);
+  opened.lists = fs.Calls(TFsOp::List);
   for (int m = 2; m < host.GetModuleCount(); ++m) {
     const auto unit = host.GetModule(m);
     for (int f = 0; f < unit->GetModuleFileCount(); ++f)

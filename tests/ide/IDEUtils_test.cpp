@@ -6,7 +6,7 @@
 #include "support/HostTestFiles.h"
 
 using namespace mirel;
-using mirel::test::TempProjectDir;
+using mirel::testing::TempProjectDir;
 
 namespace {
 
@@ -28,8 +28,8 @@ template <class Interface>
 struct TestModuleOf : Interface {
   explicit TestModuleOf(String f) : file(std::move(f)) {}
   String GetFileName() override { return file; }
-  bool Save(bool ChangeName, bool ForceSave) override {
-    saveArgs = {ChangeName, ForceSave};
+  bool Save(bool changeName, bool forceSave) override {
+    saveArgs = {changeName, forceSave};
     return saves;
   }
   bool Close() override { return closes; }
@@ -290,9 +290,9 @@ TEST_F(AddMenuItem, AnEmptyMainMenuGetsTheProductItemAsItsOnlyItem) {
   struct MenuOnlyHost : IBorlandIDEServices, INTAServices {
     TMainMenu menu;
     TMainMenu* GetMainMenu() override { return &menu; }
-    TMenuItem& AddActionMenu(const String& Name, std::unique_ptr<TMenuItem> item, bool after,
+    TMenuItem& AddActionMenu(const String& name, std::unique_ptr<TMenuItem> item, bool after,
                              bool child) override {
-      return menu.InsertRelative(Name, std::move(item), after, child);
+      return menu.InsertRelative(name, std::move(item), after, child);
     }
   } empty;
   Installed installed(&empty);

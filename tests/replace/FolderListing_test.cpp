@@ -94,7 +94,7 @@ TFolderRun DryRun(const TTempDir& dir, int units) {
   replacer.SetFileSystem(fs);
   TFolderRun run;
   try {
-    EXPECT_TRUE(replacer.Run(TRunMode::rmDryRun));
+    EXPECT_TRUE(replacer.Run(TRunMode::DryRun));
   } catch (...) {
     replacer.SetFileSystem(TFileSystem::Real());
     throw;

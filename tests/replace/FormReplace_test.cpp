@@ -15,7 +15,7 @@
 #include "support/FormTestText.h"
 
 using namespace mirel;
-using mirel::test::Crlf;
+using mirel::testing::Crlf;
 using mirel::testing::TTempDir;
 
 namespace {

@@ -16,6 +16,7 @@
 #include "support/RunLog.h"
 
 using namespace mirel;
+using namespace mirel::testing;
 using mirel::testing::TTempDir;
 namespace stdfs = std::filesystem;
 
@@ -247,8 +248,8 @@ TEST_F(ReplaceRunTest, AFailedBackupStopsTheRunBeforeAnyOriginalIsReplaced) {
   OpenBdeProject(r);
   TFaultyFileSystem fs;
   // Neither a second name nor a copy can be made.
-  fs.FailOn(TFsOp::opLink, u"*/RBackup/DataMod.~dfm", EXDEV);
-  fs.FailOn(TFsOp::opCopy, u"*/RBackup/DataMod.~dfm");
+  fs.FailOn(TFsOp::Link, u"*/RBackup/DataMod.~dfm", EXDEV);
+  fs.FailOn(TFsOp::Copy, u"*/RBackup/DataMod.~dfm");
   EXPECT_FALSE(RunThrough(r, fs));
   const std::string app = dir_.Utf8("app");
   ExpectOriginalsUntouched(app);
@@ -262,7 +263,7 @@ TEST_F(ReplaceRunTest, AFailedReplacementIsReportedAndTheUndoFileRestoresEveryth
   TComponentReplacer& r = BdeReplacer();
   OpenBdeProject(r);
   TFaultyFileSystem fs;
-  fs.FailOnCall(TFsOp::opRename, 2);  // the second original
+  fs.FailOnCall(TFsOp::Rename, 2);  // the second original
   EXPECT_FALSE(RunThrough(r, fs));
   const std::string app = dir_.Utf8("app");
   EXPECT_EQ(ReadFile(kExamples + "/bde/DataMod.pas"), ReadFile(app + "/DataMod.pas"))
@@ -279,10 +280,10 @@ TEST_F(ReplaceRunTest, WhereNothingCanBeLinkedOrMovedTheRunCopies) {
   TComponentReplacer& r = BdeReplacer();
   OpenBdeProject(r);
   TFaultyFileSystem fs;
-  fs.FailOn(TFsOp::opLink, u"*", EPERM);
-  fs.FailOn(TFsOp::opMove, u"*", EXDEV);
+  fs.FailOn(TFsOp::Link, u"*", EPERM);
+  fs.FailOn(TFsOp::Move, u"*", EXDEV);
   ASSERT_TRUE(RunThrough(r, fs));
-  EXPECT_EQ(14, fs.Calls(TFsOp::opCopy));  // seven backups, seven replacements
+  EXPECT_EQ(14, fs.Calls(TFsOp::Copy));  // seven backups, seven replacements
   const std::string app = dir_.Utf8("app");
   for (const char* f : kBdeChanged)
     EXPECT_EQ(ReadFile(kExpected + "/bde-expected/" + f), ReadFile(app + "/" + f)) << f;
@@ -295,7 +296,7 @@ TEST_F(ReplaceRunTest, ConvertedCopiesThatCannotReachTheDiskReplaceNothing) {
   TComponentReplacer& r = BdeReplacer();
   OpenBdeProject(r);
   TFaultyFileSystem fs;
-  fs.FailOn(TFsOp::opSync, u"*/$DS*", EIO);
+  fs.FailOn(TFsOp::Sync, u"*/$DS*", EIO);
   EXPECT_FALSE(RunThrough(r, fs));
   const std::string app = dir_.Utf8("app");
   ExpectOriginalsUntouched(app);
@@ -326,19 +327,19 @@ TEST_F(ReplaceRunTest, NoTemporaryFolderMeansNothingIsTouched) {
   TComponentReplacer& r = BdeReplacer();
   OpenBdeProject(r);
   TFaultyFileSystem fs;
-  fs.FailOn(TFsOp::opCreateFolder, u"*/$DS*");
+  fs.FailOn(TFsOp::CreateFolder, u"*/$DS*");
   EXPECT_THROW(RunThrough(r, fs), EFCreateError);
   ExpectOriginalsUntouched(dir_.Utf8("app"));
   EXPECT_EQ(0, r.Units().Count());
   for (const auto& call : fs.Journal())
-    EXPECT_NE(TFsOp::opRemove, call.op) << "nothing may be deleted: " << ToUtf8(call.path);
+    EXPECT_NE(TFsOp::Remove, call.op) << "nothing may be deleted: " << ToUtf8(call.path);
 }
 
 TEST_F(ReplaceRunTest, AUnitVanishingMidRunLeavesEveryOriginalAndNoTemporaryFolder) {
   TComponentReplacer& r = BdeReplacer();
   OpenBdeProject(r);
   TFaultyFileSystem fs;
-  fs.FailOn(TFsOp::opRead, u"*/app/Customers.pas", ENOENT);
+  fs.FailOn(TFsOp::Read, u"*/app/Customers.pas", ENOENT);
   EXPECT_THROW(RunThrough(r, fs), EFOpenError);
   ExpectOriginalsUntouched(dir_.Utf8("app"));
   EXPECT_TRUE(TmpIsEmpty());
@@ -358,7 +359,7 @@ TEST_F(ReplaceRunTest, AFailedReplacementInFolderModeIsAFailedRun) {
   o.WriteLog = true;
   o.ViewLog = false;
   TFaultyFileSystem fs;
-  fs.FailOnCall(TFsOp::opRename, 1);  // the first converted file
+  fs.FailOnCall(TFsOp::Rename, 1);  // the first converted file
   EXPECT_FALSE(RunThrough(r, fs));
   EXPECT_EQ("Replace failed.", LogLines(ReadFile(dir_.Utf8("root/Wiz_Log.txt"))).back());
   ASSERT_TRUE(r.Restore(dir_ / "bak/RExpert.reu"));

@@ -16,11 +16,12 @@
 #include "support/FormTestText.h"
 
 using namespace mirel;
+using namespace mirel::testing;
 using mirel::testing::TTempDir;
 
 namespace {
 
-using mirel::test::Crlf;
+using mirel::testing::Crlf;
 
 std::string ReadData(const std::string& rel) {
   std::ifstream in(std::string(MIREL_TEST_DATA_DIR) + "/replace/" + rel, std::ios::binary);
@@ -508,7 +509,7 @@ TEST_F(ReplacerTest, UnreadableInputThrowsAndNothingIsCounted) {
 TEST_F(ReplacerTest, FailedWriteThrowsAndCountsNothing) {
   Copy("bde", {"Main.pas", "Main.dfm"});
   TFaultyFileSystem faulty;
-  faulty.FailOn(TFsOp::opWrite, u"*/out/*", ENOSPC);
+  faulty.FailOn(TFsOp::Write, u"*/out/*", ENOSPC);
   TComponentReplacer& r = BdeReplacer();
   r.SetFileSystem(faulty);
   EXPECT_THROW(Process(r, "Main.pas"), EFCreateError);
@@ -516,7 +517,7 @@ TEST_F(ReplacerTest, FailedWriteThrowsAndCountsNothing) {
   EXPECT_EQ(0, r.ChangedCount());
   EXPECT_FALSE(dir_.Exists("out/Main.pas"));
   // Every read went through the seam too.
-  EXPECT_EQ(2, faulty.Calls(TFsOp::opRead));
+  EXPECT_EQ(2, faulty.Calls(TFsOp::Read));
 }
 
 TEST_F(ReplacerTest, OutputFolderOfTheOriginalIsRefused) {

@@ -18,6 +18,7 @@
 #include "support/FilesTempDir.h"
 
 using namespace mirel;
+using namespace mirel::testing;
 using mirel::testing::TTempDir;
 
 namespace {
@@ -97,8 +98,8 @@ TEST_F(RestoreTest, AMissingBackupTouchesNothingAndIsNamed) {
 
 TEST_F(RestoreTest, AFailedFileIsNamedAndTheOthersAreStillRestored) {
   TFaultyFileSystem fs;
-  fs.FailOn(TFsOp::opLink, u"*Main.~pas");
-  fs.FailOn(TFsOp::opCopy, u"*Main.~pas", ENOSPC);
+  fs.FailOn(TFsOp::Link, u"*Main.~pas");
+  fs.FailOn(TFsOp::Copy, u"*Main.~pas", ENOSPC);
   const TRestoreResult r = Restore(fs);
   EXPECT_FALSE(r.Succeeded());
   EXPECT_EQ("failed restored", Statuses(r));
@@ -115,8 +116,8 @@ TEST_F(RestoreTest, AFailedFileIsNamedAndTheOthersAreStillRestored) {
 
 TEST_F(RestoreTest, OnAFullDiskTheBackupIsLinkedIntoPlaceAndKept) {
   TFaultyFileSystem fs;
-  fs.FailOn(TFsOp::opCopy, u"*", ENOSPC);
-  fs.FailOn(TFsOp::opWrite, u"*", ENOSPC);
+  fs.FailOn(TFsOp::Copy, u"*", ENOSPC);
+  fs.FailOn(TFsOp::Write, u"*", ENOSPC);
   const TRestoreResult r = Restore(fs);
   ASSERT_TRUE(r.Succeeded()) << Statuses(r);
   EXPECT_TRUE(r.Items[0].Linked);
@@ -312,7 +313,7 @@ TEST_F(RestoreTest, AFileALaterRunConvertedAgainIsStillOurs) {
 TEST_F(RestoreTest, AnUnreadableOriginalIsNotOverwrittenBlind) {
   SaveManifest();
   TFaultyFileSystem fs;
-  fs.FailOn(TFsOp::opRead, u"*/app/Main.pas");
+  fs.FailOn(TFsOp::Read, u"*/app/Main.pas");
   const TRestoreResult r = Restore(fs);
   EXPECT_EQ("failed restored", Statuses(r));
   EXPECT_EQ("converted unit", dir_.Read("app/Main.pas"));

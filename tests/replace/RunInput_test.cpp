@@ -8,6 +8,7 @@
 #include "support/FilesTempDir.h"
 
 using namespace mirel;
+using namespace mirel::testing;
 using mirel::testing::TTempDir;
 
 namespace {
@@ -52,7 +53,7 @@ TEST(RunInput, ARunReadsItsInputAndTellsItsObserverOnly) {
   TRunProject project{dir / "proj/Proj.dpr", {dir / "proj/Main.pas", dir / "proj/Other.pas"}};
   TFaultyFileSystem fs;
   TRecorder observer;
-  const bool ok = replacer.Run(TRunMode::rmReplace, TRunInput{options, project, fs, observer});
+  const bool ok = replacer.Run(TRunMode::Replace, TRunInput{options, project, fs, observer});
   replacer.OnLogLine = nullptr;
   replacer.OnStep = nullptr;
 
@@ -62,8 +63,8 @@ TEST(RunInput, ARunReadsItsInputAndTellsItsObserverOnly) {
   EXPECT_NE(dir.Read("proj/Other.pas").find("TTable"), std::string::npos);
   EXPECT_TRUE(dir.Exists("proj/bak/RExpert.reu"));
   EXPECT_TRUE(dir.Exists("proj/Wiz_Log.txt"));
-  EXPECT_GT(fs.Calls(TFsOp::opRead), 0);
-  EXPECT_GT(fs.Calls(TFsOp::opRename), 0);
+  EXPECT_GT(fs.Calls(TFsOp::Read), 0);
+  EXPECT_GT(fs.Calls(TFsOp::Rename), 0);
 
   EXPECT_EQ(hookCalls, 0);
   EXPECT_EQ(observer.starts, 1);
@@ -80,7 +81,7 @@ TEST(RunInput, ARunReadsItsInputAndTellsItsObserverOnly) {
   replacer.Log().Close();
   const int before = hookCalls;
   replacer.OnLogLine = [&](StringView) { ++hookCalls; };
-  EXPECT_THROW(replacer.Run(TRunMode::rmDryRun), EFOpenError);  // the missing folder
+  EXPECT_THROW(replacer.Run(TRunMode::DryRun), EFOpenError);  // the missing folder
   replacer.OnLogLine = nullptr;
   EXPECT_GT(hookCalls, before);
 }

@@ -11,6 +11,7 @@
 #include "support/FilesTempDir.h"
 
 using namespace mirel;
+using namespace mirel::testing;
 using mirel::testing::TTempDir;
 
 namespace {
@@ -66,7 +67,7 @@ TEST_F(RunManifestTest, Sha256sumChecksItToo) {
 
 TEST_F(RunManifestTest, NothingIsWrittenWhenAFileCannotBeReadOrHasALineBreak) {
   TFaultyFileSystem fs;
-  fs.FailOn(TFsOp::opRead, u"*/a=b.pas", EIO);
+  fs.FailOn(TFsOp::Read, u"*/a=b.pas", EIO);
   const TFsResult r = SaveRunManifest(undo_, UndoFile(), fs);
   EXPECT_EQ(EIO, r.Error());
   EXPECT_FALSE(dir_.Exists("app/RBackup/RExpert.sum"));
@@ -88,6 +89,6 @@ TEST_F(RunManifestTest, ReadingSkipsWhatIsNotAChecksumAndAPathAndToleratesCrLf) 
   EXPECT_EQ(good, manifest[u"/a.pas"]);
 
   TFaultyFileSystem fs;
-  fs.FailOn(TFsOp::opRead, u"*RExpert.sum");
+  fs.FailOn(TFsOp::Read, u"*RExpert.sum");
   EXPECT_THROW(LoadRunManifest(UndoFile(), manifest, fs), EFOpenError);
 }

@@ -24,6 +24,7 @@
 #include "support/RunLog.h"
 
 using namespace mirel;
+using namespace mirel::testing;
 using mirel::testing::TTempDir;
 namespace stdfs = std::filesystem;
 
@@ -222,8 +223,8 @@ TEST_F(RunSafetyTest, AFullDiskBesideTheOriginalsReplacesNoneAndLeavesNothingBes
   TFaultyFileSystem fs;
   // The temporary folder on another file system: every converted file is
   // copied beside its original, and the sixth finds the disk full.
-  fs.FailOn(TFsOp::opLink, u"*/app/.~*", EXDEV);
-  fs.FailOn(TFsOp::opCopy, u"*/app/.~DataMod.dfm*", ENOSPC);
+  fs.FailOn(TFsOp::Link, u"*/app/.~*", EXDEV);
+  fs.FailOn(TFsOp::Copy, u"*/app/.~DataMod.dfm*", ENOSPC);
   r.SetFileSystem(fs);
   EXPECT_FALSE(r.Run());
   ExpectBdeUntouched("app");
@@ -231,7 +232,7 @@ TEST_F(RunSafetyTest, AFullDiskBesideTheOriginalsReplacesNoneAndLeavesNothingBes
   // The backups were second names, made before the copies.
   int backups = 0;
   for (const auto& call : fs.Journal())
-    if (call.op == TFsOp::opLink && !call.failed) ++backups;
+    if (call.op == TFsOp::Link && !call.failed) ++backups;
   EXPECT_EQ(7, backups);
   const std::vector<std::string> log = Log("app");
   EXPECT_TRUE(Contains(log, "Failed to write converted file beside its original: " + app +
@@ -444,7 +445,7 @@ TEST_F(RunSafetyTest, AnExceptionEndsTheLogWithItsReasonAndReplaceFailed) {
   const std::string app = CopyBde("app");
   TComponentReplacer& r = ProjectRun("app/OrderDesk.dpr");
   TFaultyFileSystem fs;
-  fs.FailOn(TFsOp::opRead, u"*/app/Reports.pas", EIO);
+  fs.FailOn(TFsOp::Read, u"*/app/Reports.pas", EIO);
   r.SetFileSystem(fs);
   EXPECT_THROW(r.Run(), EFOpenError);
   const std::vector<std::string> log = Log("app");
@@ -458,7 +459,7 @@ TEST_F(RunSafetyTest, AFolderThatCannotBeCreatedIsNamedOnTheNextLine) {
   const std::string app = CopyBde("app");
   TComponentReplacer& r = ProjectRun("app/OrderDesk.dpr");
   TFaultyFileSystem fs;
-  fs.FailOn(TFsOp::opCreateFolder, u"*/app/RBackup");
+  fs.FailOn(TFsOp::CreateFolder, u"*/app/RBackup");
   r.SetFileSystem(fs);
   try {
     r.Run();

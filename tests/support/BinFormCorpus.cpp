@@ -6,7 +6,7 @@
 
 #include "rtl/SysUtils.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 
 namespace {
 
@@ -233,4 +233,4 @@ TFormObjectNode TBinFormCorpus::NextForm() {
   return root;
 }
 
-}  // namespace mirel::test
+}  // namespace mirel::testing

@@ -12,7 +12,7 @@
 
 #include "rtl/FormStream.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 
 enum class TCorpusProfile {
   cpNormal,     // every value type of the normal form; names with code-page bytes
@@ -41,4 +41,4 @@ class TBinFormCorpus {
   TCorpusProfile profile_;
 };
 
-}  // namespace mirel::test
+}  // namespace mirel::testing

@@ -11,7 +11,7 @@ namespace mirel {
 
 void PrintTo(const TFormObjectNode& node, std::ostream* os) {
   try {
-    *os << test::ToHex(WriteObjectStream(node));
+    *os << testing::ToHex(WriteObjectStream(node));
   } catch (const std::exception& e) {
     *os << "(no stream: " << e.what() << ")";
   }
@@ -19,7 +19,7 @@ void PrintTo(const TFormObjectNode& node, std::ostream* os) {
 
 }  // namespace mirel
 
-namespace mirel::test {
+namespace mirel::testing {
 
 std::string HexBytes(std::string_view hex) {
   std::string out;
@@ -82,4 +82,4 @@ TBinFormTempDir::~TBinFormTempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-}  // namespace mirel::test
+}  // namespace mirel::testing

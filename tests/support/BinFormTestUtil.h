@@ -14,7 +14,7 @@ namespace mirel {
 void PrintTo(const TFormObjectNode& node, std::ostream* os);
 }  // namespace mirel
 
-namespace mirel::test {
+namespace mirel::testing {
 
 /// "54 50 46 30" -> the four bytes; blanks are ignored, any other non-hex
 /// character is a test bug (thrown as std::invalid_argument).
@@ -41,4 +41,4 @@ class TBinFormTempDir {
   std::string path_;
 };
 
-}  // namespace mirel::test
+}  // namespace mirel::testing

@@ -2,7 +2,7 @@
 
 #include <fnmatch.h>
 
-namespace mirel {
+namespace mirel::testing {
 
 void TFaultyFileSystem::FailOn(TFsOp op, StringView pattern, int error) {
   MIREL_ASSERT(!pattern.empty());
@@ -36,7 +36,7 @@ int TFaultyFileSystem::Check(TFsOp op, const String& path, const String& target)
 }
 
 TFsResult TFaultyFileSystem::ListFolder(const String& folder, std::vector<TFolderEntry>& entries) {
-  if (const int e = Check(TFsOp::opList, folder)) {
+  if (const int e = Check(TFsOp::List, folder)) {
     entries.clear();
     return TFsResult::Fail(e);
   }
@@ -44,7 +44,7 @@ TFsResult TFaultyFileSystem::ListFolder(const String& folder, std::vector<TFolde
 }
 
 TFsResult TFaultyFileSystem::ReadFile(const String& path, std::string& contents) {
-  if (const int e = Check(TFsOp::opRead, path)) {
+  if (const int e = Check(TFsOp::Read, path)) {
     contents.clear();
     return TFsResult::Fail(e);
   }
@@ -53,58 +53,58 @@ TFsResult TFaultyFileSystem::ReadFile(const String& path, std::string& contents)
 
 TFsResult TFaultyFileSystem::WriteFile(const String& path, std::string_view contents,
                                        bool durable) {
-  if (const int e = Check(TFsOp::opWrite, path)) return TFsResult::Fail(e);
+  if (const int e = Check(TFsOp::Write, path)) return TFsResult::Fail(e);
   return inner_.WriteFile(path, contents, durable);
 }
 
 TFsResult TFaultyFileSystem::CopyFile(const String& from, const String& to, bool overwrite,
                                       bool durable) {
-  if (const int e = Check(TFsOp::opCopy, from, to)) return TFsResult::Fail(e);
+  if (const int e = Check(TFsOp::Copy, from, to)) return TFsResult::Fail(e);
   return inner_.CopyFile(from, to, overwrite, durable);
 }
 
 TFsResult TFaultyFileSystem::LinkFile(const String& from, const String& to) {
-  if (const int e = Check(TFsOp::opLink, from, to)) return TFsResult::Fail(e);
+  if (const int e = Check(TFsOp::Link, from, to)) return TFsResult::Fail(e);
   return inner_.LinkFile(from, to);
 }
 
 TFsResult TFaultyFileSystem::MoveFile(const String& from, const String& to) {
-  if (const int e = Check(TFsOp::opMove, from, to)) return TFsResult::Fail(e);
+  if (const int e = Check(TFsOp::Move, from, to)) return TFsResult::Fail(e);
   return inner_.MoveFile(from, to);
 }
 
 TFsResult TFaultyFileSystem::CopyAttributes(const String& from, const String& to) {
-  if (const int e = Check(TFsOp::opAttributes, from, to)) return TFsResult::Fail(e);
+  if (const int e = Check(TFsOp::Attributes, from, to)) return TFsResult::Fail(e);
   return inner_.CopyAttributes(from, to);
 }
 
 TFsResult TFaultyFileSystem::CreateFolder(const String& path, unsigned mode) {
-  if (const int e = Check(TFsOp::opCreateFolder, path)) return TFsResult::Fail(e);
+  if (const int e = Check(TFsOp::CreateFolder, path)) return TFsResult::Fail(e);
   return inner_.CreateFolder(path, mode);
 }
 
 TFsResult TFaultyFileSystem::Rename(const String& from, const String& to) {
-  if (const int e = Check(TFsOp::opRename, from, to)) return TFsResult::Fail(e);
+  if (const int e = Check(TFsOp::Rename, from, to)) return TFsResult::Fail(e);
   return inner_.Rename(from, to);
 }
 
 TFsResult TFaultyFileSystem::DeleteFile(const String& path) {
-  if (const int e = Check(TFsOp::opDelete, path)) return TFsResult::Fail(e);
+  if (const int e = Check(TFsOp::Delete, path)) return TFsResult::Fail(e);
   return inner_.DeleteFile(path);
 }
 
 TFsResult TFaultyFileSystem::RemoveFolder(const String& path) {
-  if (const int e = Check(TFsOp::opRemove, path)) return TFsResult::Fail(e);
+  if (const int e = Check(TFsOp::Remove, path)) return TFsResult::Fail(e);
   return inner_.RemoveFolder(path);
 }
 
-}  // namespace mirel
+}  // namespace mirel::testing
 
-namespace mirel {
+namespace mirel::testing {
 
 TFsResult TFaultyFileSystem::Sync(const String& path) {
-  if (const int e = Check(TFsOp::opSync, path)) return TFsResult::Fail(e);
+  if (const int e = Check(TFsOp::Sync, path)) return TFsResult::Fail(e);
   return inner_.Sync(path);
 }
 
-}  // namespace mirel
+}  // namespace mirel::testing

@@ -13,22 +13,22 @@
 
 #include "files/FileSystem.h"
 
-namespace mirel {
+namespace mirel::testing {
 
 /// The operations that can be made to fail.
 enum class TFsOp {
-  opList,
-  opRead,
-  opWrite,
-  opCopy,
-  opCreateFolder,
-  opRename,
-  opDelete,
-  opRemove,
-  opLink,
-  opMove,
-  opSync,
-  opAttributes
+  List,
+  Read,
+  Write,
+  Copy,
+  CreateFolder,
+  Rename,
+  Delete,
+  Remove,
+  Link,
+  Move,
+  Sync,
+  Attributes
 };
 
 class TFaultyFileSystem final : public TFileSystem {
@@ -90,4 +90,4 @@ class TFaultyFileSystem final : public TFileSystem {
   std::vector<TCall> journal_;
 };
 
-}  // namespace mirel
+}  // namespace mirel::testing

@@ -8,7 +8,7 @@
 
 #include "rtl/SysUtils.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 
 /// lf with every "\n" turned into "\r\n".
 inline String Crlf(StringView lf) {
@@ -37,4 +37,4 @@ inline String Joined(const std::vector<String>& lines) {
   return r;
 }
 
-}  // namespace mirel::test
+}  // namespace mirel::testing

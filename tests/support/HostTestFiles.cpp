@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-namespace mirel::test {
+namespace mirel::testing {
 
 namespace fs = std::filesystem;
 
@@ -47,4 +47,4 @@ String TempProjectDir::CopyExample(std::string_view example, std::string_view re
   return target;
 }
 
-}  // namespace mirel::test
+}  // namespace mirel::testing

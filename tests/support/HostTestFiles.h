@@ -5,7 +5,7 @@
 
 #include "rtl/SysUtils.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 
 /// A fresh folder under the system's temporary directory, removed with
 /// everything in it when the object goes.
@@ -31,4 +31,4 @@ class TempProjectDir {
   String path_;
 };
 
-}  // namespace mirel::test
+}  // namespace mirel::testing

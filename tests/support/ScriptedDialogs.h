@@ -14,7 +14,7 @@
 
 #include "wizard/DialogServices.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 
 struct ShownMessage {
   QString text;
@@ -83,4 +83,4 @@ class ScriptedDialogs : public IDialogServices {
   }
 };
 
-}  // namespace mirel::test
+}  // namespace mirel::testing

@@ -5,7 +5,7 @@
 #include "WizardFixture.h"
 #include "wizard/Wizard.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 namespace {
 
 using KyWizard = WizardTest;
@@ -95,4 +95,4 @@ TEST_F(KyWizard, ClickingTheLinkOpensAMailAndLeavesTheWizardWhereItWas) {
 }
 
 }  // namespace
-}  // namespace mirel::test
+}  // namespace mirel::testing

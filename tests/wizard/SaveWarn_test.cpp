@@ -9,7 +9,7 @@
 #include "wizard/SaveWarn.h"
 #include "wizard/SettingsStore.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 namespace {
 
 const QString kTitle = QStringLiteral("BDE/ADO Migration Wizard");
@@ -135,4 +135,4 @@ TEST_F(SaveWarn, TheSwitchesLiveInTheExpertsSettingsStore) {
 }
 
 }  // namespace
-}  // namespace mirel::test
+}  // namespace mirel::testing

@@ -5,7 +5,7 @@
 
 #include "WizardFixture.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 namespace {
 
 using SummaryPage = WizardTest;
@@ -165,4 +165,4 @@ TEST_F(Finish, HistoriesKeepTenNewestFirstAndNeverMoveAnEntry) {
 }
 
 }  // namespace
-}  // namespace mirel::test
+}  // namespace mirel::testing

@@ -25,7 +25,7 @@
 #include "wizard/Dialogs.h"
 #include "wizard/KyWizard.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 
 class WizardTest : public ::testing::Test {
  protected:
@@ -124,4 +124,4 @@ class WizardTest : public ::testing::Test {
   QString QPath(const char* rel) { return Q(dir / rel); }
 };
 
-}  // namespace mirel::test
+}  // namespace mirel::testing

@@ -10,7 +10,7 @@
 #include "WizardFixture.h"
 #include "wizard/SettingsStore.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 namespace {
 
 TEST(SettingsStore, SectionsWithSlashesStayOneSectionAndNeverCollide) {
@@ -217,4 +217,4 @@ TEST_F(WizardSettings, APositionOnAScreenIsUsedOneOffEveryScreenIsNot) {
 }
 
 }  // namespace
-}  // namespace mirel::test
+}  // namespace mirel::testing

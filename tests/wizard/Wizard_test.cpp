@@ -6,7 +6,7 @@
 
 #include "WizardFixture.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 namespace {
 
 using Wizard = WizardTest;
@@ -338,4 +338,4 @@ TEST_F(Wizard, CancelAndEscCloseWithTheCancelResultAndEmptyTheUnitList) {
 }
 
 }  // namespace
-}  // namespace mirel::test
+}  // namespace mirel::testing

@@ -15,10 +15,10 @@
 #include "support/ScriptedDialogs.h"
 #include "workbench/TextDiff.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 namespace {
 
-class ChangesPanelTest : public testing::Test {
+class ChangesPanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_.CopyExample("bde", ".");
@@ -181,4 +181,4 @@ TEST(UnifiedDiff, PrintsHunksWithThreeLinesOfContextWhateverTheLineEnds) {
 }
 
 }  // namespace
-}  // namespace mirel::test
+}  // namespace mirel::testing

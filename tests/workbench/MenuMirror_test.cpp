@@ -11,10 +11,10 @@
 #include "WorkbenchTestUtil.h"
 #include "support/ScriptedDialogs.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 namespace {
 
-class MenuMirrorTest : public testing::Test {
+class MenuMirrorTest : public ::testing::Test {
  protected:
   // Nothing here opens a link; a real host would start a browser for one.
   void TearDown() override { EXPECT_TRUE(dialogs_.urls.empty()); }
@@ -97,4 +97,4 @@ TEST_F(MenuMirrorTest, ItemTriggeringItsOwnMenuChangeDoesNotLoseTheBar) {
 }
 
 }  // namespace
-}  // namespace mirel::test
+}  // namespace mirel::testing

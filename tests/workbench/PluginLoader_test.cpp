@@ -14,7 +14,7 @@
 #include "support/HostTestFiles.h"
 #include "support/ScriptedDialogs.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 namespace {
 
 const std::string kPlugins = MIREL_TEST_PLUGIN_DIR;
@@ -106,4 +106,4 @@ TEST(PluginLoading, LoaderOnItsOwnReportsAndTerminatesOnce) {
 }
 
 }  // namespace
-}  // namespace mirel::test
+}  // namespace mirel::testing

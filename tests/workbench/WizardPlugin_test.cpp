@@ -9,7 +9,7 @@
 #include "support/HostTestFiles.h"
 #include "support/ScriptedDialogs.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 namespace {
 
 #ifdef MIREL_WIZARD_PLUGIN_DIR
@@ -36,4 +36,4 @@ TEST(WizardPlugin, LoadsFromThePluginFolderAndAddsItsMenu) {
 #endif
 
 }  // namespace
-}  // namespace mirel::test
+}  // namespace mirel::testing

@@ -11,7 +11,7 @@
 
 #include "workbench/ProjectTree.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 
 namespace {
 
@@ -92,4 +92,4 @@ void DoubleClickTreeItem(TWorkbenchWindow& window, const QString& file) {
   QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
 }
 
-}  // namespace mirel::test
+}  // namespace mirel::testing

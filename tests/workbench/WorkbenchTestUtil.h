@@ -9,7 +9,7 @@
 
 class QAction;
 
-namespace mirel::test {
+namespace mirel::testing {
 
 /// The project tree as "Top[Child[Grandchild] Child]".
 std::string TreeText(TWorkbenchWindow& window);
@@ -28,4 +28,4 @@ QAction* FindAction(TWorkbenchWindow& window, const QString& name);
 /// Double-clicks the tree item of file, as a user does.
 void DoubleClickTreeItem(TWorkbenchWindow& window, const QString& file);
 
-}  // namespace mirel::test
+}  // namespace mirel::testing

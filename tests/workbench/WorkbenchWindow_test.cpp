@@ -15,12 +15,12 @@
 #include "support/ScriptedDialogs.h"
 #include "workbench/FileView.h"
 
-namespace mirel::test {
+namespace mirel::testing {
 namespace {
 
-using testing::HasSubstr;
+using ::testing::HasSubstr;
 
-class WorkbenchWindowTest : public testing::Test {
+class WorkbenchWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_.CopyExample("bde", ".");
@@ -228,4 +228,4 @@ TEST_F(WorkbenchWindowTest, ServicesOfferTheDialogSeamToPlugins) {
 }
 
 }  // namespace
-}  // namespace mirel::test
+}  // namespace mirel::testing

@@ -34,19 +34,19 @@ extern "C" const char* mirel_test_plugin_events() {
   return Events().c_str();
 }
 
-extern "C" bool INITWIZARD0001(IBorlandIDEServices* Services, TWizardRegisterProc RegisterProc,
-                               TWizardTerminateProc* Terminate) {
+extern "C" bool INITWIZARD0001(IBorlandIDEServices* services, TWizardRegisterProc registerProc,
+                               TWizardTerminateProc* terminate) {
   Events() += "init;";
-  if (!RegisterProc(std::make_shared<TTestWizard>())) return false;
-  auto* nta = InterfaceCast<INTAServices>(Services, u"INTAServices");
+  if (!registerProc(std::make_shared<TTestWizard>())) return false;
+  auto* nta = InterfaceCast<INTAServices>(services, u"INTAServices");
   auto menu = std::make_unique<TMenuItem>(u"TestPluginMenu", u"Te&st Plugin");
-  menu->Add(std::make_unique<TMenuItem>(u"TestPluginItem", u"&Say Hello", [Services](TMenuItem&) {
+  menu->Add(std::make_unique<TMenuItem>(u"TestPluginItem", u"&Say Hello", [services](TMenuItem&) {
     Events() += "click;";
-    if (auto* dialogs = Supports<IDialogServices>(Services))
+    if (auto* dialogs = Supports<IDialogServices>(services))
       dialogs->MessageBox(nullptr, QStringLiteral("Hello from the test plugin"),
                           QStringLiteral("Test Plugin"), QMessageBox::Information);
   }));
   nta->AddActionMenu(u"ToolsMenu", std::move(menu), true, false);
-  *Terminate = [] { Events() += "terminate;"; };
+  *terminate = [] { Events() += "terminate;"; };
   return true;
 }
