@@ -216,7 +216,7 @@ class TComponentReplacer {
   /// the log closed in every case.
   ///
   /// A dry run (TRunMode::DryRun) converts as above and stops after Converted:
-  /// it makes no backup folder, backup, undo file or log (OnLogLine still
+  /// it makes no backup folder, backup, undo file or log (the observer still
   /// gets every line), writes nothing beside an original, and creates no lock
   /// file: it takes the folder's lock only when a run has left its lock file
   /// there (so it still refuses while a run holds it). It returns true once
