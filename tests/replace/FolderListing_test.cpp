@@ -5,54 +5,18 @@
 // index finds.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "files/FolderIndex.h"
 #include "files/Paths.h"
 #include "replace/KyReplacer.h"
+#include "support/FaultyFileSystem.h"
 #include "support/FilesTempDir.h"
 
 using namespace mirel;
+using mirel::testing::TFaultyFileSystem;
+using mirel::testing::TFsOp;
 using mirel::testing::TTempDir;
 
 namespace {
-
-// The real file system, with the folders it was asked to list counted.
-class TListCounter final : public TFileSystem {
- public:
-  std::map<String, int> lists;
-  int Total() const {
-    int total = 0;
-    for (const auto& [folder, count] : lists) total += count;
-    return total;
-  }
-
-  TFileStat Stat(const String& p) override { return Real().Stat(p); }
-  TFileStat LinkStat(const String& p) override { return Real().LinkStat(p); }
-  String RealPath(const String& p) override { return Real().RealPath(p); }
-  TFsResult ListFolder(const String& folder, std::vector<TFolderEntry>& entries) override {
-    ++lists[folder];
-    return Real().ListFolder(folder, entries);
-  }
-  TFsResult ReadFile(const String& p, std::string& c) override { return Real().ReadFile(p, c); }
-  TFsResult WriteFile(const String& p, std::string_view c, bool d) override {
-    return Real().WriteFile(p, c, d);
-  }
-  TFsResult CopyFile(const String& f, const String& t, bool o, bool d) override {
-    return Real().CopyFile(f, t, o, d);
-  }
-  TFsResult LinkFile(const String& f, const String& t) override { return Real().LinkFile(f, t); }
-  TFsResult MoveFile(const String& f, const String& t) override { return Real().MoveFile(f, t); }
-  TFsResult CopyAttributes(const String& f, const String& t) override {
-    return Real().CopyAttributes(f, t);
-  }
-  TFsResult Sync(const String& p) override { return Real().Sync(p); }
-  TFsResult CreateFolder(const String& p, unsigned m) override { return Real().CreateFolder(p, m); }
-  TFsResult Rename(const String& f, const String& t) override { return Real().Rename(f, t); }
-  TFsResult DeleteFile(const String& p) override { return Real().DeleteFile(p); }
-  TFsResult RemoveFolder(const String& p) override { return Real().RemoveFolder(p); }
-  String TempFolder() override { return Real().TempFolder(); }
-};
 
 const char kUnit[] =
     "unit %s;\r\n\r\ninterface\r\n\r\nuses DB, DBTables;\r\n\r\nimplementation\r\n\r\n"
@@ -84,25 +48,22 @@ TFolderRun DryRun(const TTempDir& dir, int units) {
 
   TProfilesScope profiles;
   TComponentReplacer& replacer = BdeReplacer();
-  TReplaceOptions& o = replacer.Options();
-  o.Dest = 1;
+  TReplaceOptions o(u"BDE/ADO");
+  o.SetScope(TRunScope::Folder);
   o.Directory = dir / "src";
-  o.IncludeSubDirs = false;
   o.MakeBackup = false;
   o.WriteLog = false;
-  TListCounter fs;
-  replacer.SetFileSystem(fs);
+  // The real file system; its journal says which folders were listed.
+  TFaultyFileSystem fs;
+  TRunObserver quiet;
+  EXPECT_TRUE(replacer.Run(TRunMode::DryRun, TRunInput{o, {}, fs, quiet}));
   TFolderRun run;
-  try {
-    EXPECT_TRUE(replacer.Run(TRunMode::DryRun));
-  } catch (...) {
-    replacer.SetFileSystem(TFileSystem::Real());
-    throw;
-  }
-  replacer.SetFileSystem(TFileSystem::Real());
   for (const TRunFile& f : replacer.RunFiles()) run.changed.push_back(f.Original);
-  run.folderLists = fs.lists[dir / "src"] + fs.lists[dir / "src/"];
-  run.lists = fs.Total();
+  for (const TFaultyFileSystem::TCall& call : fs.Journal()) {
+    if (call.op != TFsOp::List) continue;
+    ++run.lists;
+    if (call.path == dir / "src" || call.path == dir / "src/") ++run.folderLists;
+  }
   return run;
 }
 
